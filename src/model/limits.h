@@ -1,0 +1,19 @@
+#pragma once
+// Limits that no real banner reaches. Anything read from a file is checked against them before memory is
+// reserved for it, so a hostile project or picture cannot exhaust memory or disk.
+
+#include <cstdint>
+
+namespace morlo::limits {
+
+inline constexpr std::int64_t kMaxProjectFileBytes = 256LL * 1024 * 1024;
+inline constexpr int kMaxLineBytes = 1024 * 1024;
+inline constexpr int kMaxFrames = 10000;
+inline constexpr int kMaxFrameSide = 4096; // frame width and height, in pixels
+inline constexpr int kMaxPicturesPerProject = 4096;
+inline constexpr std::int64_t kMaxPictureBytes = 64LL * 1024 * 1024;     // one decoded picture file
+inline constexpr std::int64_t kMaxAllPictureBytes = 256LL * 1024 * 1024; // all pictures of one project
+inline constexpr std::int64_t kMaxImagePixels = 4096LL * 4096;           // one decoded image
+inline constexpr int kMaxImageSide = 16384;                              // either side of a decoded image
+
+} // namespace morlo::limits
