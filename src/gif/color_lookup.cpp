@@ -1,0 +1,78 @@
+#include "gif/color_lookup.h"
+
+#include <cstdlib>
+
+namespace morlo::gif {
+
+TFastColorLookup::TFastColorLookup(const Palette& palette) : palette_(palette) {
+    cells_.fill(-1);
+    for (std::size_t i = 0; i < palette_.size() && i < 32768; ++i) {
+        const RgbColor& color = palette_[i];
+        const int cell = ((color.blue >> 3) << 10) | ((color.green >> 3) << 5) | (color.red >> 3);
+        if (cells_[static_cast<std::size_t>(cell)] < 0)
+            cells_[static_cast<std::size_t>(cell)] = static_cast<std::int16_t>(i);
+    }
+}
+
+int TFastColorLookup::search(int red, int green, int blue) const {
+    int best = 0;
+    int bestDistance = 196608;
+    for (std::size_t i = 0; i < palette_.size(); ++i) {
+        const RgbColor& color = palette_[i];
+        const int distance =
+            std::abs(red - color.red) + std::abs(green - color.green) + std::abs(blue - color.blue);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
+namespace {
+constexpr std::size_t kMemoSize = 1 << 14;
+} // namespace
+
+TSlowColorLookup::TSlowColorLookup(const Palette& palette)
+    : palette_(palette), memoKeys_(kMemoSize, 0), memoIndices_(kMemoSize, 0) {}
+
+int TSlowColorLookup::lookup(int red, int green, int blue, RgbColor& found) {
+    const std::uint32_t key = (static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
+                               (static_cast<std::uint32_t>(blue) << 16)) +
+                              1;
+    const std::size_t slot = ((key * 0x9E3779B1u) >> 18) & (kMemoSize - 1);
+    int best = 0;
+    if (memoKeys_[slot] == key) {
+        best = memoIndices_[slot];
+    } else {
+        int bestDistance = 3 * 255 * 255 + 1;
+        for (std::size_t i = 0; i < palette_.size(); ++i) {
+            const RgbColor& color = palette_[i];
+            const int dr = red - color.red;
+            const int dg = green - color.green;
+            const int db = blue - color.blue;
+            const int distance = dr * dr + dg * dg + db * db;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = static_cast<int>(i);
+            }
+        }
+        memoKeys_[slot] = key;
+        memoIndices_[slot] = static_cast<std::uint8_t>(best);
+    }
+    found = palette_[static_cast<std::size_t>(best)];
+    return best;
+}
+
+Palette TNetscapeColorLookup::palette() {
+    Palette palette;
+    palette.reserve(216);
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                palette.push_back({static_cast<std::uint8_t>(51 * r), static_cast<std::uint8_t>(51 * g),
+                                   static_cast<std::uint8_t>(51 * b)});
+    return palette;
+}
+
+} // namespace morlo::gif
