@@ -17,15 +17,15 @@ namespace morlo {
 // One layer. Plain data: callers change fields directly and the stack notices changes of the bitmap
 // (through QImage::cacheKey), the display size and the rotation when it composes.
 struct Layer {
-    QString name;              // the object line drawn on this layer
-    QPoint position;           // top-left corner of the display rectangle before rotation; may be negative
-    int displayWidth = 0;      // 0: the bitmap's width
-    int displayHeight = 0;     // 0: the bitmap's height
-    int transparency = 255;    // 0 invisible .. 255 opaque
-    double rotation = 0;       // degrees, positive counter-clockwise, about the display rectangle's centre
-    bool locked = false;       // locked layers stay put under the mouse
-    bool visible = true;       // invisible layers are neither composed nor hit
-    QImage bitmap;             // Format_ARGB32_Premultiplied; per-pixel alpha
+    QString name;           // the object line drawn on this layer
+    QPoint position;        // top-left corner of the display rectangle before rotation; may be negative
+    int displayWidth = 0;   // 0: the bitmap's width
+    int displayHeight = 0;  // 0: the bitmap's height
+    int transparency = 255; // 0 invisible .. 255 opaque
+    double rotation = 0;    // degrees, positive counter-clockwise, about the display rectangle's centre
+    bool locked = false;    // locked layers stay put under the mouse
+    bool visible = true;    // invisible layers are neither composed nor hit
+    QImage bitmap;          // Format_ARGB32_Premultiplied; per-pixel alpha
 
     // Display size with 0 resolved to the bitmap's size.
     int effectiveWidth() const { return displayWidth > 0 ? displayWidth : bitmap.width(); }
@@ -66,16 +66,21 @@ public:
     int hitTest(QPoint point) const;
 
     // Draws all layers into layer 0, which keeps its origin and grows right and down to hold every layer,
-    // and removes the others. Layer 0 ends with display size 0, transparency 255 and no rotation.
+    // and removes the others. Layer 0 ends visible, with display size 0, transparency 255 and no rotation.
+    // Invisible layers are left out. The merged bitmap is at most 4096 x 4096; what lies beyond is cut.
     void mergeAll();
 
     // Composes the visible layers from 0 up into an image covering `area` (stack coordinates), starting from
     // transparent pixels: each bitmap scaled to its display size with a Hermite filter, rotated about its
-    // centre and blended with weight alpha x transparency / 255. Returns Format_ARGB32_Premultiplied.
+    // centre and blended with weight alpha x transparency / 255. Returns Format_ARGB32_Premultiplied (null
+    // for an empty area). Each layer's scaled and rotated bitmap is cached until its bitmap (cacheKey),
+    // display size or rotation changes, so moving a layer only re-blends; layers outside `area` are not
+    // touched. A layer whose scaled or rotated bitmap would exceed 2^24 pixels is not drawn.
     QImage compose(const QRect& area) const;
 
     // Snapshot of all layers (properties and bitmaps) and its reverse; load replaces every layer of this
-    // stack and returns false, leaving the stack unchanged, when the data is not a valid snapshot.
+    // stack and returns false, leaving the stack unchanged, when the data is not a valid snapshot (bitmaps
+    // above 4096 x 4096 are refused before any memory is reserved). The current layer is restored too.
     QByteArray saveAllLayers() const;
     bool loadAllLayers(const QByteArray& data);
 
@@ -86,6 +91,8 @@ public:
 
 private:
     struct TransformCache;
+    const QImage& transformedBitmap(int index) const;
+
     std::vector<std::unique_ptr<Layer>> layers_;
     int current_ = 0;
     mutable std::vector<std::unique_ptr<TransformCache>> caches_; // parallel to layers_, rebuilt on demand
