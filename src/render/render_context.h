@@ -1,8 +1,11 @@
 #pragma once
 // What RepaintLayer needs to know of the program around it.
 
+#include "render/scratch_surfaces.h"
+
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace morlo {
 
@@ -11,8 +14,12 @@ struct RenderContext {
     QString tempDir;
     // Stacks with tag 0 (editing views) are drawn only while a project is active.
     bool projectActive = true;
-    // Called when drawing the frame background asks for the object list to be rebuilt; may be empty.
+    // Called after every redraw of a layer of a tag-0 stack, so that the object list can be rebuilt; the
+    // stack's current layer is then the entry to select. May be empty.
     std::function<void()> objectListChanged;
+    // The drawing surfaces reused from one redraw to the next. Copies of a context share them; a context
+    // must not be used by two threads at once. When empty, every redraw allocates its own.
+    std::shared_ptr<ScratchSurfaces> surfaces = MakeScratchSurfaces();
 };
 
 } // namespace morlo

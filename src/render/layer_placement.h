@@ -1,0 +1,18 @@
+#pragma once
+// Small rules shared by every kind of layer: empty layers, rotation and transparency from line values.
+
+#include "render/layer_stack.h"
+
+namespace morlo {
+
+// Leaves the layer without a picture: a null bitmap and display size 0, so nothing of an earlier drawing
+// stays visible or can be hit. Used for sizes that have no picture (0 or less, or beyond the limits).
+void ClearLayerPicture(Layer& layer);
+
+// The layer rotation for an `Angle` value: degrees modulo 360 (an integral multiple of 360 is none).
+double RotationFromAngle(int angle);
+
+// A `Transp` value clamped to the layer's 0..255.
+int TransparencyFromLine(int transp);
+
+} // namespace morlo
