@@ -198,6 +198,24 @@ private slots:
         QCOMPARE(merged.bitmap.format(), QImage::Format_ARGB32_Premultiplied);
     }
 
+    void hugeSizesStayWithinMemoryBounds() {
+        LayerStack stack;
+        Layer& huge = stack.layer(stack.addLayer());
+        huge.bitmap = solid(QSize(4, 4), Qt::red);
+        huge.displayWidth = 100000;
+        huge.displayHeight = 100000;
+        const QImage image = stack.compose(QRect(0, 0, 10, 10));
+        QCOMPARE(image.size(), QSize(10, 10));
+        QCOMPARE(qAlpha(image.pixel(5, 5)), 0); // too large to draw, but still there to be picked
+        QCOMPARE(stack.hitTest(QPoint(5, 5)), 1);
+
+        huge.displayWidth = 0;
+        huge.displayHeight = 0;
+        huge.position = QPoint(5000, 0);
+        stack.mergeAll();
+        QCOMPARE(stack.layer(0).bitmap.size(), QSize(4096, 4));
+    }
+
     void snapshotRoundTrip() {
         LayerStack source;
         source.layer(0).bitmap = solid(QSize(3, 2), QColor(10, 20, 30));
