@@ -154,19 +154,26 @@ private slots:
         LayerStack stack;
         Layer& layer = stack.layer(stack.addLayer());
         layer.bitmap = solid(QSize(40, 20), Qt::blue);
+        QPainter painter(&layer.bitmap);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(0, 0, 20, 20, Qt::transparent); // only the right half can be hit
+        painter.end();
         layer.position = QPoint(100, 100);
         // Unrotated the layer spans x 100..139, y 100..119.
-        QCOMPARE(stack.hitTest(QPoint(102, 110)), 1);
-        QCOMPARE(stack.hitTest(QPoint(120, 95)), -1);
-        layer.rotation = 90; // now x 110..129, y 90..129
+        QCOMPARE(stack.hitTest(QPoint(135, 110)), 1);
         QCOMPARE(stack.hitTest(QPoint(102, 110)), -1);
+        QCOMPARE(stack.hitTest(QPoint(120, 95)), -1);
+        layer.rotation = 90; // now x 110..129, y 90..129, the right half turned to the top
+        QCOMPARE(stack.hitTest(QPoint(135, 110)), -1);
         QCOMPARE(stack.hitTest(QPoint(120, 95)), 1);
-        QCOMPARE(stack.hitTest(QPoint(120, 129)), 1);
+        QCOMPARE(stack.hitTest(QPoint(120, 109)), 1);
+        QCOMPARE(stack.hitTest(QPoint(120, 125)), -1);
         QCOMPARE(stack.hitTest(QPoint(120, 130)), -1);
-        layer.rotation = 45; // the corners of the bounding rectangle lie outside the rotated shape
-        QVERIFY(layer.boundingRect().contains(QPoint(layer.boundingRect().topLeft())));
-        QCOMPARE(stack.hitTest(layer.boundingRect().topLeft()), -1);
-        QCOMPARE(stack.hitTest(QPoint(120, 110)), 1);
+        layer.rotation = 45; // the right half turned to the upper right
+        QCOMPARE(stack.hitTest(QPoint(128, 102)), 1);
+        QCOMPARE(stack.hitTest(QPoint(112, 118)), -1);
+        // The corners of the bounding rectangle lie outside the rotated shape.
+        QCOMPARE(stack.hitTest(layer.boundingRect().topRight()), -1);
     }
 
     void mergeAllKeepsOriginAndGrowsRightAndDown() {
@@ -366,6 +373,31 @@ private slots:
         QVERIFY(covered.width() > 40 && covered.height() > 20);
         QCOMPARE(covered.center(), QRect(50, 50, 40, 20).center());
         QVERIFY(covered.contains(opaqueBounds(stack.compose(QRect(0, 0, 200, 200)))));
+    }
+
+    void rotatedCompositionAgreesWithHitTest() {
+        LayerStack stack;
+        Layer& layer = stack.layer(stack.addLayer());
+        layer.bitmap = solid(QSize(40, 20), Qt::transparent);
+        QPainter(&layer.bitmap).fillRect(20, 0, 20, 20, Qt::blue);
+        layer.position = QPoint(50, 50);
+        layer.displayWidth = 60;
+        for (double angle : {30.0, 135.0, -100.0}) {
+            layer.rotation = angle;
+            const QRect covered = layer.boundingRect();
+            const QImage image = stack.compose(covered);
+            int hits = 0;
+            for (int y = covered.top(); y <= covered.bottom(); ++y) {
+                for (int x = covered.left(); x <= covered.right(); ++x) {
+                    const int alpha = qAlpha(image.pixel(x - covered.left(), y - covered.top()));
+                    const bool hit = stack.hitTest(QPoint(x, y)) == 1;
+                    hits += hit;
+                    QVERIFY2(!hit || alpha > 0, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                    QVERIFY2(alpha < 255 || hit, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                }
+            }
+            QVERIFY(hits > 500); // about half of the 60x20 display area
+        }
     }
 
     void cachedLayersFollowChanges() {
