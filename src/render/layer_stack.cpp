@@ -22,7 +22,12 @@ constexpr int kMaxMergedSide = 4096;
 // banner comes near it, and it keeps a wild display size in a line from exhausting memory.
 constexpr qint64 kMaxTransformedPixels = qint64(1) << 24;
 
-// Snapshot format: magic, version, layer count, current index, then each layer's properties and bitmap.
+// Snapshot format (QDataStream, big-endian):
+//   quint32 magic, quint16 version, quint32 layer count (1..65536), qint32 current layer;
+//   per layer: quint32 name length and the name in UTF-8; qint32 x, y, display width, display height,
+//   transparency; double rotation; quint8 flags (1 locked, 2 visible); quint32 width, height (0 x 0 for
+//   no bitmap, at most 4096 each) and width x height premultiplied ARGB pixels as little-endian quint32.
+// Everything is checked on load, and nothing is allocated for more bytes than the data still holds.
 constexpr quint32 kSnapshotMagic = 0x4d4c5953; // "MLYS"
 constexpr quint16 kSnapshotVersion = 1;
 constexpr quint32 kMaxSnapshotLayers = 65536;
@@ -36,7 +41,7 @@ int clampToInt(qint64 value) {
         std::clamp<qint64>(value, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
 }
 
-// Source-over of premultiplied `source` scaled by weight/255 onto premultiplied `target`.
+// Every channel of a premultiplied pixel times weight / 255, rounded.
 inline uint32_t byteMul(uint32_t pixel, uint32_t weight) {
     uint32_t redBlue = (pixel & 0xff00ff) * weight;
     redBlue = ((redBlue + ((redBlue >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
@@ -45,6 +50,7 @@ inline uint32_t byteMul(uint32_t pixel, uint32_t weight) {
     return alphaGreen | redBlue;
 }
 
+// Source-over of premultiplied `source`, its weight scaled by weight / 255, onto premultiplied `target`.
 void blendRow(uint32_t* target, const uint32_t* source, int count, uint32_t weight) {
     for (int i = 0; i < count; ++i) {
         uint32_t pixel = source[i];
@@ -53,7 +59,7 @@ void blendRow(uint32_t* target, const uint32_t* source, int count, uint32_t weig
         const uint32_t alpha = pixel >> 24;
         if (alpha == 255)
             target[i] = pixel;
-        else if (alpha != 0 || pixel != 0)
+        else if (alpha != 0)
             target[i] = pixel + byteMul(target[i], 255 - alpha);
     }
 }
