@@ -110,6 +110,9 @@ void PaintGlyphMask(QImage& mask, const TextValues& v, const TextLayout& layout,
     painter.setPen(Qt::white);
     const int baseline = layout.ascent;
     if (rightToLeft) {
+        // Right-to-left runs are reordered within a left-to-right line, as the platform's plain text output
+        // does; a text that begins with a right-to-left character does not turn the whole line around.
+        painter.setLayoutDirection(Qt::LeftToRight);
         painter.drawText(QPointF(left, baseline), v.text);
         return;
     }

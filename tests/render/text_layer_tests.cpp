@@ -187,10 +187,16 @@ private slots:
         QCOMPARE(BoundsOf(spaced.bitmap(), kFace).right(), BoundsOf(tight.bitmap(), kFace).right() + 20);
     }
 
+    void rightToLeftTextIgnoresSpacingButIsWidened_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("hebrew") << QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d");
+        QTest::newRow("only the last one hebrew") << QString::fromUtf8("abc\xd7\x90");
+        QTest::newRow("only the first one arabic") << QString::fromUtf8("\xd8\xa7xyz");
+    }
     void rightToLeftTextIgnoresSpacingButIsWidened() {
-        const QString hebrew = QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d"); // four letters
-        OneObject tight(SolidText(hebrew, {{"BorderW=", 1}, {"Spacing=", 0}}));
-        OneObject spaced(SolidText(hebrew, {{"BorderW=", 1}, {"Spacing=", 5}}));
+        QFETCH(QString, text); // four code units in every row
+        OneObject tight(SolidText(text, {{"BorderW=", 1}, {"Spacing=", 0}}));
+        OneObject spaced(SolidText(text, {{"BorderW=", 1}, {"Spacing=", 5}}));
         QCOMPARE(spaced.layer().displayWidth - tight.layer().displayWidth, 20);
         const QImage& a = tight.bitmap();
         const QImage& b = spaced.bitmap();
