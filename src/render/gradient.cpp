@@ -115,4 +115,8 @@ void DrawGradient(QImage& image, int width, int height, int color1, int color2, 
     }
 }
 
+void DrawGradient(LayerStack& view, int width, int height, int color1, int color2, int kind) {
+    DrawGradient(view.current().bitmap, width, height, color1, color2, kind);
+}
+
 } // namespace morlo

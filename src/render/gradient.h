@@ -2,6 +2,8 @@
 // Two-colour gradients drawn line by line, and the colour arithmetic around them. Colours are line colours
 // (red in the low byte, see color_ref.h).
 
+#include "render/layer_stack.h"
+
 #include <QImage>
 #include <QRgb>
 #include <cstdint>
@@ -41,5 +43,7 @@ bool GradientRunsByRow(int kind);
 // Paints the gradient over the rectangle (0, 0) to (width, height) of `image`, clipped to the image, with
 // opaque pixels. `image` should be a 32-bit format (RGB32 or ARGB32, premultiplied or not).
 void DrawGradient(QImage& image, int width, int height, int color1, int color2, int kind);
+// The same on the bitmap of the view's current layer.
+void DrawGradient(LayerStack& view, int width, int height, int color1, int color2, int kind);
 
 } // namespace morlo

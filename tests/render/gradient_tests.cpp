@@ -98,6 +98,16 @@ private slots:
         QCOMPARE(qAlpha(image.pixel(1, 1)), 255);
     }
 
+    void gradientOnAViewPaintsItsCurrentBitmap() {
+        LayerStack view;
+        view.setCurrentLayer(view.addLayer());
+        view.current().bitmap = QImage(2, 3, QImage::Format_ARGB32_Premultiplied);
+        view.current().bitmap.fill(0);
+        DrawGradient(view, 2, 3, 0, 30, kGradientRows);
+        QCOMPARE(RedOfRows(view.layer(1).bitmap), (QList<int>{0, 10, 20}));
+        QVERIFY(view.layer(0).bitmap.isNull());
+    }
+
     void unknownKindsAndEmptySizesPaintNothing() {
         QImage image(3, 3, QImage::Format_RGB32);
         image.fill(0xff010203);

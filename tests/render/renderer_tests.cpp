@@ -197,7 +197,8 @@ private slots:
             object.redraw(LineWith(kind, {{"W=", w}, {"H=", h}}));
             QVERIFY(object.bitmap().isNull());
             QCOMPARE(object.layer().effectiveWidth(), 0);
-            QCOMPARE(object.stack.hitTest(QPoint(1, 1)), 0 + 0); // the background, not the empty layer
+            QCOMPARE(object.stack.hitTest(QPoint(1, 1)), 0); // the background, not the empty layer
+            QCOMPARE(ColorAt(object.stack.compose(QRect(0, 0, 4, 4)), 1, 1), 16777215);
         }
     }
 

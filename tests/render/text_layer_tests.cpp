@@ -6,6 +6,7 @@
 #include "render/render_test_support.h"
 #include "render/text_layer.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QSet>
@@ -106,6 +107,10 @@ private slots:
         QCOMPARE(QFontInfo(font).family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(QFontInfo(font).pixelSize(), 48);
         QVERIFY(font.styleStrategy() & QFont::NoAntialias);
+        // An unknown family falls back to a scalable font, never to a bitmap font.
+        const QFontInfo fallback(TextLayerFont("No Such Family Anywhere", 48, false, false, false, false));
+        QVERIFY(QFontDatabase::isSmoothlyScalable(fallback.family(), fallback.styleName()));
+        QCOMPARE(fallback.pixelSize(), 48);
         const QFont styled = TextLayerFont("Arial", 48, true, true, true, true);
         QVERIFY(styled.bold() && styled.italic() && styled.underline() && styled.strikeOut());
     }
