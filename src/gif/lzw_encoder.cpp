@@ -5,9 +5,10 @@ namespace morlo::gif {
 namespace {
 constexpr std::uint32_t kLargestCode = 4095;
 
+// Folding the prefix's high bits onto the key costs two cheap operations on the critical path from one
+// pixel to the next and spreads the keys of both flat and busy pictures well enough for linear probing.
 inline std::uint32_t slotOf(std::uint32_t key) {
-    // Multiplicative hashing: the top 13 bits of key x golden ratio spread neighbouring keys well.
-    return (key * 0x9E3779B1u) >> (32 - 13);
+    return (key ^ (key >> 12)) & 8191;
 }
 } // namespace
 
@@ -64,11 +65,11 @@ bool TLZWEncoder::encode(const std::uint8_t* pixels, std::size_t count, int minC
             const std::uint32_t pixel = pixels[i];
             const std::uint32_t key = (prefix << 8) | pixel;
             std::uint32_t slot = slotOf(key);
-            std::uint32_t cell;
-            while ((cell = table_[slot]) != kEmpty) {
-                if ((cell >> 12) == key)
-                    break;
+            std::uint32_t cell = table_[slot];
+            // An empty cell never matches: its key part (0xFFFFF) is above every real key.
+            while ((cell >> 12) != key && cell != kEmpty) {
                 slot = (slot + 1) & (kTableSize - 1);
+                cell = table_[slot];
             }
             if (cell != kEmpty) {
                 prefix = cell & 0xFFF;

@@ -4,7 +4,16 @@
 
 namespace morlo::gif {
 
-TColorQuantizer::TColorQuantizer(int bits) : colorCount_(1 << std::clamp(bits, 0, 8)) {
+namespace {
+constexpr int kCachedLevels = 5;
+
+inline std::size_t cellOf(RgbColor color) {
+    return (static_cast<std::size_t>(color.red >> 3) << 10) |
+           (static_cast<std::size_t>(color.green >> 3) << 5) | static_cast<std::size_t>(color.blue >> 3);
+}
+} // namespace
+
+TColorQuantizer::TColorQuantizer(int bits) : colorCount_(1 << std::clamp(bits, 0, 8)), leafCells_(32768, 0) {
     nodes_.reserve(1024);
     root_ = newNode(0);
 }
@@ -36,11 +45,15 @@ void TColorQuantizer::freeNode(std::int32_t index) {
 
 void TColorQuantizer::addColor(RgbColor color) {
     std::int32_t current;
+    const std::size_t cell = cellOf(color);
     if (lastLeaf_ >= 0 && color == lastColor_) {
         current = lastLeaf_;
+    } else if ((leafCells_[cell] >> 16) == generation_) {
+        current = static_cast<std::int32_t>(leafCells_[cell] & 0xFFFF);
     } else {
         current = root_;
-        for (int level = 0; !nodes_[static_cast<std::size_t>(current)].isLeaf; ++level) {
+        int level = 0;
+        for (; !nodes_[static_cast<std::size_t>(current)].isLeaf; ++level) {
             const int shift = 7 - level;
             const int child = (((color.red >> shift) & 1) << 2) | (((color.green >> shift) & 1) << 1) |
                               ((color.blue >> shift) & 1);
@@ -52,6 +65,8 @@ void TColorQuantizer::addColor(RgbColor color) {
             }
             current = next;
         }
+        if (level <= kCachedLevels && current <= 0xFFFF)
+            leafCells_[cell] = (generation_ << 16) | static_cast<std::uint32_t>(current);
     }
     TOctreeNode& leaf = nodes_[static_cast<std::size_t>(current)];
     ++leaf.pixelCount;
@@ -95,6 +110,10 @@ bool TColorQuantizer::reduce() {
     node.isLeaf = true;
     leafCount_ -= children - 1;
     lastLeaf_ = -1;
+    if (++generation_ == 0x10000) {
+        std::fill(leafCells_.begin(), leafCells_.end(), 0);
+        generation_ = 1;
+    }
     return true;
 }
 

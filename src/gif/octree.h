@@ -52,6 +52,11 @@ private:
     // Leaf reached by the previous pixel and its colour, valid until the tree changes shape.
     std::int32_t lastLeaf_ = -1;
     RgbColor lastColor_;
+    // Leaves at level 5 or above are reached by every colour with the same top five bits per channel, so
+    // they are remembered per 15-bit colour cell: (generation << 16) | node. A fold may delete leaves, so it
+    // starts a new generation, which invalidates every cell at once.
+    std::vector<std::uint32_t> leafCells_;
+    std::uint32_t generation_ = 1;
 };
 
 } // namespace morlo::gif
