@@ -3,6 +3,7 @@
 
 #include "common/test_registry.h"
 #include "model/default_lines.h"
+#include "model/frame_layers.h"
 #include "model/frame_texts.h"
 #include "model/object_line.h"
 #include "model/project.h"
@@ -324,6 +325,21 @@ private slots:
         project.PreviousFrame();
         QVERIFY(project.Frames()[2].isEmpty());
         QCOMPARE(project.Frames()[1], Frame(1));
+    }
+
+    void frameLayersReplaceEveryLayerAndReadBack() {
+        LayerStack composition;
+        composition.tag = 1;
+        for (int i = 0; i < 5; ++i) {
+            composition.layer(composition.addLayer()).name = "stale";
+        }
+        const QStringList lines = Frame(3);
+        BuildFrameLayers(composition, lines, RenderContext{}, true);
+        QCOMPARE(composition.count(), 3);
+        QCOMPARE(FrameLinesOf(composition), lines);
+        BuildFrameLayers(composition, {}, RenderContext{}, true);
+        QCOMPARE(composition.count(), 1);
+        QVERIFY(FrameLinesOf(composition).isEmpty());
     }
 
     void frameNumberText_data() {
