@@ -1,6 +1,8 @@
 // Morlo's command line: the editor, or a headless export.
 
-#include <QCoreApplication>
+#include "app/headless_commands.h"
+
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
@@ -41,6 +43,39 @@ int main(int argc, char** argv) {
             return usageError("--version takes no arguments");
         std::printf("%s\n", kVersionText);
         return 0;
+    }
+    if (!args.isEmpty() && args[0].startsWith("--") && args[0] != "--") {
+        const QString command = args[0];
+        const auto expect = [&](qsizetype count) { return args.size() == count + 1; };
+        int frameNumber = 0;
+        if (command == "--export-gif" && !expect(2))
+            return usageError("--export-gif needs OUT.gif and PROJECT.mrp");
+        if (command == "--export-bmp" && !expect(2))
+            return usageError("--export-bmp needs DIR and PROJECT.mrp");
+        if (command == "--info" && !expect(1))
+            return usageError("--info needs PROJECT.mrp");
+        if (command == "--export-frame") {
+            bool ok = false;
+            frameNumber = expect(3) ? args[1].toInt(&ok) : 0;
+            if (!ok)
+                return usageError("--export-frame needs a frame number N, OUT.bmp and PROJECT.mrp");
+        }
+        if (command != "--export-gif" && command != "--export-bmp" && command != "--export-frame" &&
+            command != "--info")
+            return usageError(QString("unknown option %1").arg(command));
+
+        // The export commands need no display: without one they run on Qt's offscreen platform.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        if (command == "--export-gif")
+            return morlo::ExportGifCommand(args[1], args[2]);
+        if (command == "--export-bmp")
+            return morlo::ExportBmpCommand(args[1], args[2]);
+        if (command == "--export-frame")
+            return morlo::ExportFrameCommand(frameNumber, args[2], args[3]);
+        return morlo::InfoCommand(args[1]);
     }
     if (!args.isEmpty() && args[0].startsWith("-"))
         return usageError(QString("unknown option %1").arg(args[0]));
