@@ -1,0 +1,121 @@
+// Pictures that claim huge images are refused from their header, before pixel memory is reserved, also
+// when QT_IMAGEIO_MAXALLOC=0 lifts Qt's own allocation limit; pictures within the limits still decode.
+
+#include "common/test_registry.h"
+#include "hardening/bomb_images.h"
+#include "hardening/child_process.h"
+#include "model/limits.h"
+#include "render/image_loading.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace morlo;
+
+namespace {
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace
+
+class ImageBombTests : public QObject {
+    Q_OBJECT
+private slots:
+    void refusesClaimedSizesBeyondTheLimits() {
+        for (const test::BombImage& bomb : test::bombImages()) {
+            QByteArray bytes = bomb.bytes;
+            QBuffer buffer(&bytes);
+            QString error;
+            const auto image = ReadImageSafely(buffer, &error);
+            QVERIFY2(!image, qPrintable(bomb.name));
+            qInfo("%s: %s", qPrintable(bomb.name), qPrintable(error));
+            // Refused for its size (or a size that cannot be read), not for data that failed to decode.
+            QVERIFY2(error.contains("pixels") || error.contains("size cannot be read"),
+                     qPrintable(bomb.name + ": " + error));
+        }
+    }
+
+    void refusesBombsWhenQtsAllocationLimitIsLifted() {
+        QTemporaryDir dir;
+        for (const test::BombImage& bomb : test::bombImages()) {
+            QFile file(dir.filePath(bomb.name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bomb.bytes) == bomb.bytes.size());
+            file.close();
+            const test::ChildResult result =
+                test::runHelper({"read-image", file.fileName()}, {"QT_IMAGEIO_MAXALLOC=0"});
+            QVERIFY2(result.exited && result.exitCode == 0, qPrintable(bomb.name + ": " + result.output));
+            QVERIFY2(result.output.contains("refused:"), qPrintable(result.output));
+            // Far below the gigabytes any of them claims (the sanitizers' own memory included).
+            QVERIFY2(result.peakMemoryKiB < 256 * 1024,
+                     qPrintable(QString("%1: peak %2 KiB").arg(bomb.name).arg(result.peakMemoryKiB)));
+        }
+    }
+
+    void decodesPicturesWithinTheLimits() {
+        QImage tall(1, limits::kMaxImageSide, QImage::Format_RGB32);
+        tall.fill(Qt::red);
+        QImage small(3, 2, QImage::Format_RGB32);
+        small.fill(Qt::blue);
+        small.setPixel(2, 1, qRgb(0, 255, 0));
+        const struct {
+            const char* format;
+            QImage image;
+        } cases[] = {{"PNG", tall}, {"PNG", small}, {"BMP", small}, {"JPEG", small}};
+        for (const auto& c : cases) {
+            QByteArray bytes = encoded(c.image, c.format);
+            QBuffer buffer(&bytes);
+            QString error;
+            const auto image = ReadImageSafely(buffer, &error);
+            QVERIFY2(image, qPrintable(QString(c.format) + ": " + error));
+            QCOMPARE(image->size(), c.image.size());
+            if (QByteArray(c.format) != "JPEG")
+                QCOMPARE(image->pixel(image->width() - 1, image->height() - 1),
+                         c.image.pixel(c.image.width() - 1, c.image.height() - 1));
+        }
+        // GIFs (Qt writes none): a screen of 0 by 0 takes the size of its frame.
+        for (const QSize screen : {QSize(2, 2), QSize(0, 0)}) {
+            QByteArray gif = test::gifClaiming(screen.width(), screen.height(), 1, 2, 2);
+            QBuffer buffer(&gif);
+            QString error;
+            const auto image = ReadImageSafely(buffer, &error);
+            QVERIFY2(image, qPrintable(error));
+            QCOMPARE(image->size(), QSize(2, 2));
+        }
+    }
+
+    void refusesOtherFormatsAndFiles() {
+        QByteArray text("not a picture at all");
+        QBuffer buffer(&text);
+        QString error;
+        QVERIFY(!ReadImageSafely(buffer, &error));
+        QVERIFY(error.contains("not a BMP, GIF, JPEG or PNG"));
+        // An icon is an image format Qt reads, but not one of ours.
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::white);
+        QByteArray ico = encoded(icon, "ICO");
+        if (!ico.isEmpty()) {
+            QBuffer icoBuffer(&ico);
+            QVERIFY(!ReadImageSafely(icoBuffer, &error));
+        }
+        QTemporaryDir dir;
+        QVERIFY(!ReadImageSafely(dir.path(), &error));
+        QVERIFY(error.contains("not a regular file"));
+        QVERIFY(!ReadImageSafely(dir.filePath("missing.png"), &error));
+        // The header of a PNG within the limits but no pixel data: reported as not decoding.
+        QByteArray cut = test::pngClaiming(4, 4);
+        QBuffer cutBuffer(&cut);
+        QVERIFY(!ReadImageSafely(cutBuffer, &error));
+        QVERIFY2(error.contains("does not decode"), qPrintable(error));
+    }
+};
+
+MORLO_TEST(ImageBombTests)
+#include "image_bomb_tests.moc"
