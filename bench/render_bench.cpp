@@ -160,6 +160,9 @@ void RenderBenchmarks(const BenchOptions& options) {
     single("render.text_default_scale4", NewObjectLine(ObjectKind::Text));
     single("render.text_200x60_scale8",
            Object(ObjectKind::Text, {{"AutoSize=", 0}, {"W=", 200}, {"H=", 60}}));
+    single("render.text_72pt_16_chars_scale8",
+           TextObject("Summer sale 2026",
+                      {{"FSize=", 72}, {"AutoSize=", 0}, {"BorderW=", 3}, {"W=", 400}, {"H=", 60}}));
     single("render.ellipse_200x100_gradient",
            Object(ObjectKind::Ellipse, {{"W=", 200}, {"H=", 100}, {"FillType=", 1}}));
 

@@ -4,15 +4,28 @@
 
 namespace morlo {
 
+QRgb ResolveKeyColor(QRgb pixel, const QRgb* gradient) {
+    constexpr QRgb transparentKey = RgbFromColorRef(kTransparentKeyColor);
+    constexpr QRgb gradientKey = RgbFromColorRef(kGradientKeyColor);
+    pixel |= 0xff000000u;
+    if (gradient && pixel == gradientKey)
+        pixel = *gradient | 0xff000000u;
+    return pixel == transparentKey ? 0 : pixel;
+}
+
+bool PrepareLayerBitmap(QImage& bitmap, int width, int height) {
+    if (bitmap.width() != width || bitmap.height() != height ||
+        bitmap.format() != QImage::Format_ARGB32_Premultiplied || !bitmap.isDetached()) {
+        bitmap = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+    }
+    return !bitmap.isNull();
+}
+
 bool ResolveKeyColors(const QImage& scratch, const KeyColorPass& pass, QImage& bitmap) {
     const int w = scratch.width();
     const int h = scratch.height();
-    if (bitmap.width() != w || bitmap.height() != h ||
-        bitmap.format() != QImage::Format_ARGB32_Premultiplied || !bitmap.isDetached()) {
-        bitmap = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
-        if (bitmap.isNull())
-            return false;
-    }
+    if (!PrepareLayerBitmap(bitmap, w, h))
+        return false;
     constexpr QRgb transparentKey = RgbFromColorRef(kTransparentKeyColor);
     constexpr QRgb gradientKey = RgbFromColorRef(kGradientKeyColor);
     const std::vector<QRgb>* gradient = pass.gradientLines;

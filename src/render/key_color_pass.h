@@ -21,6 +21,15 @@ struct KeyColorPass {
     SoftEdges softEdges = SoftEdges::None;
 };
 
+// The layer pixel (premultiplied, alpha 0 or 255) of an opaque scratch colour outside the soft edges:
+// `gradient` is the gradient colour at its place, or null when the fill has no gradient.
+QRgb ResolveKeyColor(QRgb pixel, const QRgb* gradient);
+
+// Makes `bitmap` a Format_ARGB32_Premultiplied image of the size, reusing its memory when it already has
+// that size and format and is not shared. Contents are undefined. False, leaving it null, when memory is
+// short.
+bool PrepareLayerBitmap(QImage& bitmap, int width, int height);
+
 // Writes into `bitmap` (Format_ARGB32_Premultiplied, the size of `scratch`, reusing its memory when it is
 // not shared) the scratch pixels with alpha: gradient key pixels are first replaced by the gradient; then
 // transparent key pixels get alpha 0, soft-edge pixels alpha 50 and all others 255. `scratch` must be

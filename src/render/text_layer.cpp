@@ -133,6 +133,29 @@ void PaintGlyphMask(QImage& mask, const TextValues& v, const TextLayout& layout,
     }
 }
 
+// One row of the extrusion reach, from the glyphs of the row and the reach of the row below (null when no
+// glyph of the rows below is within reach): 0 on a glyph, else the reach of the pixel one step down-left
+// (`shift` 1) or straight down (`shift` 0) plus one, capped at `unreached`. Returns the row's smallest reach.
+// Plain loops without aliasing, so that the compiler can vectorise them.
+std::uint32_t ReachRow(const uchar* __restrict glyphs, const std::uint32_t* __restrict below,
+                       std::uint32_t* __restrict current, int width, int shift, std::uint32_t unreached) {
+    if (!below) {
+        for (int x = 0; x < width; ++x)
+            current[x] = glyphs[x] ? 0u : unreached;
+    } else {
+        for (int x = 0; x < shift && x < width; ++x)
+            current[x] = glyphs[x] ? 0u : unreached;
+        for (int x = shift; x < width; ++x) {
+            const std::uint32_t reach = std::min(below[x - shift] + 1, unreached);
+            current[x] = glyphs[x] ? 0u : reach;
+        }
+    }
+    std::uint32_t nearest = unreached;
+    for (int x = 0; x < width; ++x)
+        nearest = std::min(nearest, current[x]);
+    return nearest;
+}
+
 } // namespace
 
 bool IsArabic(const QString& text) {
@@ -203,14 +226,15 @@ void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces
     // are moved right into view) and reachLimit rows below (glyphs that are moved up into view).
     const int maskWidth = w + reachLimit;
     const int maskHeight = h + reachLimit;
-    if (!PrepareSurface(surfaces.scratch, w, h, QImage::Format_RGB32,
-                        RgbFromColorRef(kTransparentKeyColor)) ||
-        !PrepareSurface(surfaces.glyphMask, maskWidth, maskHeight, QImage::Format_Alpha8, 0)) {
+    if (!PrepareSurface(surfaces.glyphMask, maskWidth, maskHeight, QImage::Format_Alpha8, 0) ||
+        !PrepareLayerBitmap(layer.bitmap, w, h)) {
         ClearLayerPicture(layer);
         return;
     }
     PaintGlyphMask(surfaces.glyphMask, v, layout, reachLimit, rightToLeft);
 
+    // Face and extrusion colours with the key colours resolved: a colour equal to the transparent key
+    // becomes transparent, the gradient key (a gradient face) becomes the gradient of its row or column.
     int face = v.borderColor;
     if (v.fill == 0)
         face = v.fColor;
@@ -218,48 +242,63 @@ void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces
         face = kGradientKeyColor;
     const QRgb faceRgb = RgbFromColorRef(face);
     const QRgb borderRgb = RgbFromColorRef(v.borderColor);
+    const bool gradient = IsGradientKind(v.fill);
+    const bool gradientByColumn = gradient && !GradientRunsByRow(v.fill);
+    if (gradient)
+        GradientLineColors(w, h, v.gradColor1, v.gradColor2, v.fill, surfaces.gradientLines);
+    std::vector<QRgb> faceByColumn;
+    std::vector<QRgb> borderByColumn;
+    if (gradientByColumn) {
+        faceByColumn.resize(static_cast<size_t>(w));
+        borderByColumn.resize(static_cast<size_t>(w));
+        for (size_t x = 0; x < static_cast<size_t>(w); ++x) {
+            faceByColumn[x] = ResolveKeyColor(faceRgb, &surfaces.gradientLines[x]);
+            borderByColumn[x] = ResolveKeyColor(borderRgb, &surfaces.gradientLines[x]);
+        }
+    }
 
     // reach(x, y): how many steps down-left (down for right-to-left text) from mask pixel (x, y) the nearest
-    // glyph pixel lies, capped at reachLimit + 1. A surface pixel belongs to the extrusion when its reach is
-    // at most the depth. Rows are computed bottom-up from the row below, two rows at a time.
+    // glyph pixel lies, capped at reachLimit + 1. A pixel belongs to the extrusion when its reach is at most
+    // the depth. Rows are computed bottom-up from the row below, two rows at a time; rows with no glyph
+    // within reach are skipped.
     const int shift = rightToLeft ? 0 : 1;
-    const std::uint32_t unreached = static_cast<std::uint32_t>(reachLimit) + 1;
-    surfaces.reach.assign(2 * static_cast<size_t>(maskWidth), unreached);
+    const std::uint32_t limit = static_cast<std::uint32_t>(reachLimit);
+    const std::uint32_t unreached = limit + 1;
+    surfaces.reach.resize(2 * static_cast<size_t>(maskWidth));
     std::uint32_t* below = surfaces.reach.data();
     std::uint32_t* current = below + maskWidth;
+    bool belowOutOfReach = true;
     const QImage& mask = surfaces.glyphMask;
     for (int y = maskHeight - 1; y >= 0; --y) {
         const uchar* glyphs = mask.constScanLine(y);
-        if (extruded) {
-            for (int x = 0; x < maskWidth; ++x) {
-                if (glyphs[x])
-                    current[x] = 0;
-                else
-                    current[x] = x >= shift ? std::min(below[x - shift] + 1, unreached) : unreached;
-            }
-        }
+        const bool glyphRow = std::any_of(glyphs, glyphs + maskWidth, [](uchar g) { return g != 0; });
+        bool currentOutOfReach = true;
+        if (extruded && (glyphRow || !belowOutOfReach))
+            currentOutOfReach = ReachRow(glyphs, belowOutOfReach ? nullptr : below, current, maskWidth, shift,
+                                         unreached) > limit;
         if (y < h) {
-            auto* out = reinterpret_cast<QRgb*>(surfaces.scratch.scanLine(y));
-            for (int x = 0; x < w; ++x) {
-                const int mx = x + reachLimit;
-                if (glyphs[mx])
-                    out[x] = faceRgb;
-                else if (extruded && current[mx] <= static_cast<std::uint32_t>(reachLimit))
-                    out[x] = borderRgb;
+            auto* out = reinterpret_cast<QRgb*>(layer.bitmap.scanLine(y));
+            if (!glyphRow && currentOutOfReach) {
+                std::fill(out, out + w, 0u);
+            } else {
+                const QRgb* rowGradient =
+                    gradient && !gradientByColumn ? &surfaces.gradientLines[static_cast<size_t>(y)] : nullptr;
+                const QRgb faceRow = ResolveKeyColor(faceRgb, rowGradient);
+                const QRgb borderRow = ResolveKeyColor(borderRgb, rowGradient);
+                const uchar* glyphsInView = glyphs + reachLimit;
+                const std::uint32_t* reachInView = current + reachLimit;
+                for (int x = 0; x < w; ++x) {
+                    QRgb pixel = 0;
+                    if (glyphsInView[x])
+                        pixel = gradientByColumn ? faceByColumn[static_cast<size_t>(x)] : faceRow;
+                    else if (!currentOutOfReach && reachInView[x] <= limit)
+                        pixel = gradientByColumn ? borderByColumn[static_cast<size_t>(x)] : borderRow;
+                    out[x] = pixel;
+                }
             }
         }
         std::swap(below, current);
-    }
-
-    KeyColorPass pass;
-    if (IsGradientKind(v.fill)) {
-        GradientLineColors(w, h, v.gradColor1, v.gradColor2, v.fill, surfaces.gradientLines);
-        pass.gradientLines = &surfaces.gradientLines;
-        pass.gradientByRow = GradientRunsByRow(v.fill);
-    }
-    if (!ResolveKeyColors(surfaces.scratch, pass, layer.bitmap)) {
-        ClearLayerPicture(layer);
-        return;
+        belowOutOfReach = currentOutOfReach;
     }
     layer.displayWidth = stretched ? v.w : layout.displayWidth;
     layer.displayHeight = stretched ? v.h : layout.displayHeight;
