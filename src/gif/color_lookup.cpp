@@ -4,7 +4,12 @@
 
 namespace morlo::gif {
 
-TFastColorLookup::TFastColorLookup(const Palette& palette) : palette_(palette) {
+TFastColorLookup::TFastColorLookup(const Palette& palette) : palette_(palette), distances_(palette.size()) {
+    for (const RgbColor& color : palette_) {
+        reds_.push_back(color.red);
+        greens_.push_back(color.green);
+        blues_.push_back(color.blue);
+    }
     cells_.fill(-1);
     for (std::size_t i = 0; i < palette_.size() && i < 32768; ++i) {
         const RgbColor& color = palette_[i];
@@ -15,14 +20,18 @@ TFastColorLookup::TFastColorLookup(const Palette& palette) : palette_(palette) {
 }
 
 int TFastColorLookup::search(int red, int green, int blue) const {
+    const std::size_t count = palette_.size();
+    const std::int32_t* reds = reds_.data();
+    const std::int32_t* greens = greens_.data();
+    const std::int32_t* blues = blues_.data();
+    std::int32_t* distances = distances_.data();
+    for (std::size_t i = 0; i < count; ++i)
+        distances[i] = std::abs(red - reds[i]) + std::abs(green - greens[i]) + std::abs(blue - blues[i]);
     int best = 0;
-    int bestDistance = 196608;
-    for (std::size_t i = 0; i < palette_.size(); ++i) {
-        const RgbColor& color = palette_[i];
-        const int distance =
-            std::abs(red - color.red) + std::abs(green - color.green) + std::abs(blue - color.blue);
-        if (distance < bestDistance) {
-            bestDistance = distance;
+    std::int32_t bestDistance = 196608;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (distances[i] < bestDistance) {
+            bestDistance = distances[i];
             best = static_cast<int>(i);
         }
     }

@@ -34,6 +34,9 @@ private:
     int search(int red, int green, int blue) const;
 
     Palette palette_;
+    // The palette as separate channel arrays, so that the full search runs over plain integer lanes.
+    std::vector<std::int32_t> reds_, greens_, blues_;
+    mutable std::vector<std::int32_t> distances_;
     std::array<std::int16_t, 32768> cells_;
 };
 

@@ -35,40 +35,27 @@ public:
 class TFloydSteinbergDitherer {
 public:
     explicit TFloydSteinbergDitherer(int width)
-        : width_(width), errors_{std::vector<std::int32_t>(static_cast<std::size_t>(width) + 2, 0),
-                                 std::vector<std::int32_t>(static_cast<std::size_t>(width) + 2, 0),
-                                 std::vector<std::int32_t>(static_cast<std::size_t>(width) + 2, 0)} {}
+        : width_(width), errors_(3 * (static_cast<std::size_t>(width) + 2), 0) {}
 
     template <class Lookup> int map(RgbColor color, Lookup& lookup) {
-        const int values[3] = {color.red, color.green, color.blue};
-        int targets[3];
-        for (int c = 0; c < 3; ++c) {
-            const Channel& channel = channels_[c];
-            const int t = values[c] + (errors_[c][static_cast<std::size_t>(slot_)] + channel.carry + 8) / 16;
-            targets[c] = std::clamp(t, 0, 255);
-        }
+        // The three channels' errors of one slot lie side by side.
+        std::int32_t* slotErrors = &errors_[3 * static_cast<std::size_t>(slot_)];
+        const int red = std::clamp(color.red + (slotErrors[0] + channels_[0].carry + 8) / 16, 0, 255);
+        const int green = std::clamp(color.green + (slotErrors[1] + channels_[1].carry + 8) / 16, 0, 255);
+        const int blue = std::clamp(color.blue + (slotErrors[2] + channels_[2].carry + 8) / 16, 0, 255);
         RgbColor found;
-        const int index = lookup.lookup(targets[0], targets[1], targets[2], found);
-        const int foundValues[3] = {found.red, found.green, found.blue};
-        for (int c = 0; c < 3; ++c) {
-            Channel& channel = channels_[c];
-            const std::int32_t err = targets[c] - foundValues[c];
-            if (err != 0) {
-                errors_[c][static_cast<std::size_t>(slot_)] = channel.belowPrevious + 3 * err;
-                channel.belowPrevious = channel.below + 5 * err;
-                channel.below = err;
-                channel.carry = 7 * err;
-            } else {
-                channel.carry = 0;
-            }
-        }
+        const int index = lookup.lookup(red, green, blue, found);
+        diffuse(channels_[0], slotErrors[0], red - found.red);
+        diffuse(channels_[1], slotErrors[1], green - found.green);
+        diffuse(channels_[2], slotErrors[2], blue - found.blue);
         slot_ += direction_;
         return index;
     }
 
     void endRow() {
+        std::int32_t* slotErrors = &errors_[3 * static_cast<std::size_t>(slot_)];
         for (int c = 0; c < 3; ++c) {
-            errors_[c][static_cast<std::size_t>(slot_)] = channels_[c].belowPrevious;
+            slotErrors[c] = channels_[c].belowPrevious;
             channels_[c] = Channel{};
         }
         direction_ = -direction_;
@@ -82,10 +69,21 @@ private:
         std::int32_t belowPrevious = 0;
     };
 
+    static void diffuse(Channel& channel, std::int32_t& slotError, std::int32_t err) {
+        if (err != 0) {
+            slotError = channel.belowPrevious + 3 * err;
+            channel.belowPrevious = channel.below + 5 * err;
+            channel.below = err;
+            channel.carry = 7 * err;
+        } else {
+            channel.carry = 0;
+        }
+    }
+
     int width_;
     int slot_ = 0;
     int direction_ = 1;
-    std::array<std::vector<std::int32_t>, 3> errors_;
+    std::vector<std::int32_t> errors_; // (width + 2) slots x 3 channels
     std::array<Channel, 3> channels_{};
 };
 

@@ -47,8 +47,8 @@ public:
     // first entry up, an unsorted one from the last entry down.
     int IndexOfColor(std::uint32_t colorRef) const;
 
-    // The entries are ordered by use (written as the table's sort flag). Cleared by every change of
-    // the entries except assign().
+    // The entries are ordered by use (written as the table's sort flag). Cleared by clear(), add(),
+    // remove() and importPalette(); set by the passes that sort the table.
     bool sorted() const { return sorted_; }
     void setSorted(bool sorted) { sorted_ = sorted; }
 

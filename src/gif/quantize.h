@@ -17,7 +17,7 @@ enum class DitherMode {
 };
 
 // Returns an indexed bitmap of the source's size with the palette of the reduction mode (2^bits entries
-// for ReduceOctree, bits 0 to 8; a copy of `palette` for ReduceToPalette; 216 entries for ReduceWebSafe).
+// for ReduceOctree, bits clamped to 0 to 8; a copy of `palette` for ReduceToPalette; 216 entries for ReduceWebSafe).
 // Rows are visited from the top, alternately left to right and right to left.
 // Throws GIFError "Invalid image dimensions" for a source without pixels or whose pixel vector does not
 // match its size, "Color table overflow" for a given palette above 256 entries. A given palette without

@@ -138,6 +138,9 @@ private slots:
         const auto withBuffer = WriteGIF(image);
         QCOMPARE(slice(withBuffer, afterTable + 27 + 14, 11),
                  bytesOf({0x03, 0x01, 0x03, 0x00, 0x05, 0x02, 0x04, 0x03, 0x02, 0x01, 0x00}));
+        const auto frames = decodeWithQt(withBuffer);
+        QCOMPARE(frames.size(), 2);
+        QCOMPARE(frames[0].pixel(1, 1), qRgb(1, 2, 3));
     }
 
     // Data longer than one sub-block: 600 bytes become 255, 255 and 90 bytes, then the terminator.
