@@ -19,6 +19,7 @@ struct TextValues {
     bool bold, italic, underline, strikeOut;
     int fColor, borderW, borderColor, spacing, gradColor1, gradColor2, angle;
     QString text, fontName;
+    bool rightToLeft;
 };
 
 TextValues ReadText(const QString& line) {
@@ -49,7 +50,24 @@ TextValues ReadText(const QString& line) {
     v.text = DecodeText(line);
     if (v.text.isEmpty())
         v.text = QStringLiteral(" ");
+    v.rightToLeft = IsArabic(v.text) || IsHerbew(v.text);
     return v;
+}
+
+// Number of UTF-16 code units of the character at `k`: 2 for a surrogate pair, which is one character on
+// screen but two code units in the count of characters.
+int CharacterUnits(const QString& text, int k) {
+    return text.at(k).isHighSurrogate() && k + 1 < text.size() && text.at(k + 1).isLowSurrogate() ? 2 : 1;
+}
+
+std::int64_t SumOfAdvances(const QFontMetrics& metrics, const QString& text) {
+    std::int64_t sum = 0;
+    for (int k = 0; k < text.size();) {
+        const int units = CharacterUnits(text, k);
+        sum += metrics.horizontalAdvance(text.mid(k, units));
+        k += units;
+    }
+    return sum;
 }
 
 // The font and the measured layer at one scale factor.
@@ -76,7 +94,11 @@ TextLayout LayoutText(const TextValues& v, int scale) {
                                    v.bold, v.italic, v.underline, v.strikeOut);
         const QFontMetrics metrics(font);
         // The bar makes the measured width include the last character's overhang; it is never drawn.
-        const std::int64_t tw = metrics.horizontalAdvance(v.text + QLatin1Char('|'));
+        // Left-to-right text is drawn character by character, so it is measured as the sum of the
+        // characters' widths; right-to-left text is drawn and measured as one string.
+        const std::int64_t tw =
+            v.rightToLeft ? metrics.horizontalAdvance(v.text + QLatin1Char('|'))
+                          : SumOfAdvances(metrics, v.text) + metrics.horizontalAdvance(QLatin1Char('|'));
         const std::int64_t th = metrics.height();
         const std::int64_t len = v.text.size();
         const std::int64_t width =
@@ -121,9 +143,7 @@ void PaintGlyphMask(QImage& mask, const TextValues& v, const TextLayout& layout,
     std::int64_t advance = 0;
     const int length = static_cast<int>(v.text.size());
     for (int k = 0; k < length;) {
-        // A surrogate pair is one character on screen but two code units in the count.
-        const int units =
-            (v.text.at(k).isHighSurrogate() && k + 1 < length && v.text.at(k + 1).isLowSurrogate()) ? 2 : 1;
+        const int units = CharacterUnits(v.text, k);
         const QString character = v.text.mid(k, units);
         const std::int64_t x = left + advance + k * spacing;
         if (x <= mask.width())
@@ -220,7 +240,7 @@ void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces
     const bool extruded = depth >= 0;
     const int reachLimit = static_cast<int>(
         std::clamp<std::int64_t>(depth, 0, layout.glyphHeight + 2 * layout.font.pixelSize()));
-    const bool rightToLeft = IsArabic(v.text) || IsHerbew(v.text);
+    const bool rightToLeft = v.rightToLeft;
 
     // The mask holds the glyphs with room for the extrusion: reachLimit columns on the left (glyphs that
     // are moved right into view) and reachLimit rows below (glyphs that are moved up into view).

@@ -57,7 +57,10 @@ QSet<int> OpaqueColorsOf(const QImage& image) {
 QSize MeasuredDisplaySize(const QString& text, int points, int scale, int spacing, int borderW) {
     const QFont font = TextLayerFont("Arial", FontPixelSize(points * scale), false, false, false, false);
     const QFontMetrics metrics(font);
-    const int tw = metrics.horizontalAdvance(text + "|");
+    // Left-to-right text: the sum of the characters' widths, as they are drawn one by one.
+    int tw = metrics.horizontalAdvance(QLatin1Char('|'));
+    for (QChar c : text)
+        tw += metrics.horizontalAdvance(c);
     return {(tw + static_cast<int>(text.size()) * scale * spacing + scale * borderW) / scale,
             metrics.height() / scale};
 }
@@ -143,6 +146,10 @@ private slots:
         OneObject space(ReplaceText(NewObjectLine(ObjectKind::Text), " "));
         QCOMPARE(empty.layer().displayWidth, space.layer().displayWidth);
         QCOMPARE(empty.layer().displayWidth, MeasuredDisplaySize(" ", 36, 4, 1, 2).width());
+        // Character widths are summed whole pixels, so rounding of a whole-string measure cannot clip the
+        // last character.
+        OneObject longer(ReplaceText(NewObjectLine(ObjectKind::Text), "office fluff"));
+        QCOMPARE(longer.layer().displayWidth, MeasuredDisplaySize("office fluff", 36, 4, 1, 2).width());
         QVERIFY(empty.layer().displayWidth > 0);
     }
 
