@@ -108,11 +108,12 @@ void WriteGIF(const TGIFImage& image, ByteSink& sink) {
     out.bytes(needs89a ? "GIF89a" : "GIF87a", 6);
     out.word(image.width());
     out.word(image.height());
-    // Colour resolution and table size both come from the widest table; masking keeps an image without
-    // any table well-formed (the fields read as 7).
+    // The colour resolution comes from the widest table (masked: an image without tables reads 7). The size
+    // field must describe the global table that follows, or decoders would read frame data as colours; it
+    // only takes the widest table's size when no global table is written.
     std::uint8_t packed = static_cast<std::uint8_t>((((largestBits - 1) & 7) << 4) | ((largestBits - 1) & 7));
     if (!global.isEmpty()) {
-        packed |= 0x80;
+        packed = static_cast<std::uint8_t>((packed & 0x70) | 0x80 | (global.bitsPerPixel() - 1));
         if (global.sorted())
             packed |= 0x08;
     }
@@ -129,6 +130,8 @@ void WriteGIF(const TGIFImage& image, ByteSink& sink) {
             writeExtension(out, *extension);
         if (frame.isEmpty())
             continue;
+        if (frame.left + frame.width > image.width() || frame.top + frame.height > image.height())
+            warn(image.warningHandler(), "Image exceeds Logical Screen size");
 
         const TGIFColorMap& local = frame.localColorMap();
         out.byte(0x2C);

@@ -106,6 +106,22 @@ private slots:
         QVERIFY(sameColors(frames[0], bitmap));
     }
 
+    // A global table smaller than a local one: the size field describes the global table actually written.
+    void globalSizeFieldWithWiderLocalTable() {
+        TGIFImage image;
+        const auto wide = randomIndexed(9, 4, distinctPalette(256), 2);
+        image.AppendBitmap(flatBitmap(9, 4, {{7, 7, 7}, {9, 9, 9}}, 1));
+        image.FoldSingleTable();
+        image.AppendBitmap(wide);
+        const auto bytes = WriteGIF(image);
+        QCOMPARE(int(bytes[10]), 0x80 | 0x70 | 0x00);
+        QCOMPARE(int(bytes[13 + 6]), 0x2C);
+        const auto frames = decodeWithQt(bytes);
+        QCOMPARE(frames.size(), 2);
+        QCOMPARE(frames[0].pixel(8, 3), qRgb(9, 9, 9));
+        QVERIFY(sameColors(frames[1], wide));
+    }
+
     // "89a" only for extensions or sorted local tables; the looping extension follows the global table.
     void versionAndExtensionBytes() {
         TGIFImage image;
@@ -250,7 +266,10 @@ private slots:
         auto& control = image.frame(0).addControlExtension();
         control.setTransparentIndex(2);
         QCOMPARE(control.transparentIndex(), 0);
-        QCOMPARE(warnings, QStringList({"Invalid color index", "Invalid color index"}));
+        image.frame(0).left = 1; // moved beyond the logical screen by hand
+        WriteGIF(image);
+        QCOMPARE(warnings, QStringList({"Invalid color index", "Invalid color index",
+                                        "Image exceeds Logical Screen size"}));
     }
 
     // A sink that fails at any point ends the write with an error instead of a silent, truncated file.
