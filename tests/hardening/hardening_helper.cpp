@@ -5,11 +5,12 @@
 //   save PATH MIB [--fsize LIMIT] [--as-nobody]
 //                                        writes a project file of about MIB MiB with SaveFileSafely after
 //                                        printing "saving"; exit 0 saved, 1 refused (the reason on stderr)
-//   store BASE NAME-PREFIX COUNT MIB     stores COUNT pictures PREFIX-i.png of MIB MiB (the same bytes in
-//                                        every process) in the temporary folder under BASE and reads each
-//                                        back; exit 0 when every one came back whole under its own name
-//   read BASE NAME-PREFIX COUNT MIB      reads PREFIX-i.png again and again while they appear; exit 0 when no
-//                                        read ever saw a file that was not whole
+//   store BASE NAME-PREFIX COUNT MIB SEED
+//                                        stores COUNT pictures PREFIX-i.png of MIB MiB (bytes made from SEED)
+//                                        in the temporary folder under BASE and reads each back; prints
+//                                        "renamed N" and exits 0 when every one came back whole
+//   read BASE NAME-PREFIX COUNT MIB      reads PREFIX-i.png (of SEED 1) as soon as each appears; exit 0 when
+//                                        no read ever saw a file that was not whole
 
 #include "hardening/stored_picture.h"
 #include "model/project_file.h"
@@ -95,21 +96,24 @@ int store(const QStringList& args) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
-    const QByteArray bytes = test::storedPictureBytes(args.value(3).toInt());
+    const QByteArray bytes = test::storedPictureBytes(args.value(3).toInt(), args.value(4).toUInt());
+    int renamed = 0;
     for (int i = 0; i < args.value(2).toInt(); ++i) {
         const QString name = test::storedPictureName(args.value(1), i);
         const QString stored = folder->StorePicture(name, bytes, &error);
-        if (stored != name) {
-            std::fprintf(stderr, "%s stored as \"%s\": %s\n", qPrintable(name), qPrintable(stored),
-                         qPrintable(error));
+        if (stored.isEmpty()) {
+            std::fprintf(stderr, "%s not stored: %s\n", qPrintable(name), qPrintable(error));
             return 1;
         }
+        renamed += stored != name;
         const auto back = folder->ReadPicture(stored, &error);
         if (!back || *back != bytes) {
-            std::fprintf(stderr, "%s did not read back whole\n", qPrintable(name));
+            std::fprintf(stderr, "%s stored as %s did not read back whole\n", qPrintable(name),
+                         qPrintable(stored));
             return 1;
         }
     }
+    std::printf("renamed %d\n", renamed);
     // The processes share the files: this one ends without removing them, unlike a program's exit.
     std::fflush(stdout);
     std::_Exit(0);
@@ -121,7 +125,7 @@ int readWhileStored(const QStringList& args) {
     if (!folder)
         return 2;
     const int count = args.value(2).toInt();
-    const QByteArray bytes = test::storedPictureBytes(args.value(3).toInt());
+    const QByteArray bytes = test::storedPictureBytes(args.value(3).toInt(), 1);
     QElapsedTimer timer;
     timer.start();
     int seen = 0;
@@ -151,7 +155,7 @@ int main(int argc, char** argv) {
         return readImage(args[0]);
     if (mode == "save" && args.size() >= 2)
         return save(args);
-    if (mode == "store" && args.size() == 4)
+    if (mode == "store" && args.size() == 5)
         return store(args);
     if (mode == "read" && args.size() == 4)
         return readWhileStored(args);

@@ -1,15 +1,15 @@
 #pragma once
-// The picture that concurrent test processes store under the same names: the same bytes in every process,
-// with no run of equal bytes, so that any torn or mixed file differs from it.
+// The pictures that concurrent test processes store under the same names: the same seed gives the same
+// bytes in every process, and no two seeds give files that a torn or mixed write could pass for.
 
 #include <QByteArray>
 #include <QString>
 
 namespace morlo::test {
 
-inline QByteArray storedPictureBytes(int mib) {
+inline QByteArray storedPictureBytes(int mib, quint32 seed) {
     QByteArray bytes(static_cast<qsizetype>(mib) * 1024 * 1024, '\0');
-    quint32 state = 12345;
+    quint32 state = seed;
     for (char& b : bytes) {
         state = state * 1103515245u + 12345u;
         b = static_cast<char>(state >> 24);
