@@ -238,20 +238,32 @@ void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces
     // visible: the depth used is bounded by that.
     const std::int64_t depth = static_cast<std::int64_t>(s) * v.borderW;
     const bool extruded = depth >= 0;
-    const int reachLimit = static_cast<int>(
-        std::clamp<std::int64_t>(depth, 0, layout.glyphHeight + 2 * layout.font.pixelSize()));
+    const int pixelSize = layout.font.pixelSize();
+    const int overhang = pixelSize / 2 + 1;
+    const int reachLimit =
+        static_cast<int>(std::clamp<std::int64_t>(depth, 0, layout.glyphHeight + overhang));
     const bool rightToLeft = v.rightToLeft;
 
-    // The mask holds the glyphs with room for the extrusion: reachLimit columns on the left (glyphs that
-    // are moved right into view) and reachLimit rows below (glyphs that are moved up into view).
-    const int maskWidth = w + reachLimit;
-    const int maskHeight = h + reachLimit;
+    // The glyph mask holds, besides the surface, the glyph parts that the extrusion moves into view: those
+    // left of the surface (a negative bearing, or characters moved left by a negative Spacing; straight-up
+    // extrusions of right-to-left text move nothing sideways) and those below it (descents beyond the
+    // measured height). Margins beyond the extrusion depth are never needed. A mask beyond the pixel limit
+    // (only for absurd combinations of Spacing and BorderW) goes without margins.
+    const std::int64_t leftward =
+        v.spacing < 0 ? static_cast<std::int64_t>(-v.spacing) * s * v.text.size() : 0;
+    int leftMargin =
+        rightToLeft ? 0 : static_cast<int>(std::min<std::int64_t>(reachLimit, leftward + overhang));
+    int bottomMargin = std::min(reachLimit, std::max(0, layout.glyphHeight - h) + overhang);
+    if (static_cast<std::int64_t>(w + leftMargin) * (h + bottomMargin) > kMaxScratchPixels)
+        leftMargin = bottomMargin = 0;
+    const int maskWidth = w + leftMargin;
+    const int maskHeight = h + bottomMargin;
     if (!PrepareSurface(surfaces.glyphMask, maskWidth, maskHeight, QImage::Format_Alpha8, 0) ||
         !PrepareLayerBitmap(layer.bitmap, w, h)) {
         ClearLayerPicture(layer);
         return;
     }
-    PaintGlyphMask(surfaces.glyphMask, v, layout, reachLimit, rightToLeft);
+    PaintGlyphMask(surfaces.glyphMask, v, layout, leftMargin, rightToLeft);
 
     // Face and extrusion colours with the key colours resolved: a colour equal to the transparent key
     // becomes transparent, the gradient key (a gradient face) becomes the gradient of its row or column.
@@ -305,8 +317,8 @@ void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces
                     gradient && !gradientByColumn ? &surfaces.gradientLines[static_cast<size_t>(y)] : nullptr;
                 const QRgb faceRow = ResolveKeyColor(faceRgb, rowGradient);
                 const QRgb borderRow = ResolveKeyColor(borderRgb, rowGradient);
-                const uchar* glyphsInView = glyphs + reachLimit;
-                const std::uint32_t* reachInView = current + reachLimit;
+                const uchar* glyphsInView = glyphs + leftMargin;
+                const std::uint32_t* reachInView = current + leftMargin;
                 for (int x = 0; x < w; ++x) {
                     QRgb pixel = 0;
                     if (glyphsInView[x])

@@ -276,6 +276,10 @@ private slots:
         QVERIFY(BoundsOf(object.bitmap(), kBorder).isEmpty());
         object.redraw(SolidText("I", {{"BorderW=", 300}, {"FSize=", 8}}));
         QVERIFY(!BoundsOf(object.bitmap(), kBorder).isEmpty());
+        // Characters pulled left of the layer by a negative Spacing come back into view by a deep extrusion.
+        object.redraw(SolidText("IIIIIIII", {{"Spacing=", -20}, {"BorderW=", 60}}));
+        QVERIFY(!object.bitmap().isNull());
+        QVERIFY(!BoundsOf(object.bitmap(), kBorder).isEmpty());
     }
 };
 
