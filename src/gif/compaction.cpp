@@ -13,6 +13,12 @@ bool usesTable(const TGIFSubImage& frame, const TGIFColorMap& table) {
     return &frame.activeColorMap() == &table;
 }
 
+// Frames whose pixel data does not match their size (changed by hand) are left alone.
+bool hasAllPixels(const TGIFSubImage& frame) {
+    return !frame.isEmpty() && frame.pixels.size() >= static_cast<std::size_t>(frame.width) *
+                                                          static_cast<std::size_t>(frame.height);
+}
+
 int disposalOf(const TGIFSubImage& frame) {
     const TGIFGraphicControlExtension* control = frame.controlExtension();
     return control ? control->disposal : 0;
@@ -35,7 +41,7 @@ void dropUnusedTransparency(TGIFImage& image) {
 
 // Makes the pixels of `frame` that look the same as those of `previous` transparent.
 void mergeWithPrevious(TGIFImage& image, int frameIndex, TGIFSubImage& frame, const TGIFSubImage& previous) {
-    if (frame.isEmpty() || previous.isEmpty())
+    if (!hasAllPixels(frame) || !hasAllPixels(previous))
         return;
     const int previousDisposal = disposalOf(previous);
     if (previousDisposal == 2 || previousDisposal == 3)
@@ -136,7 +142,7 @@ bool cropTransparentBorders(TGIFSubImage& frame) {
 void cropFrames(TGIFImage& image) {
     for (int i = image.frameCount() - 1; i >= 0; --i) {
         TGIFSubImage& frame = image.frame(i);
-        if (frame.isEmpty() || !frame.transparent())
+        if (!hasAllPixels(frame) || !frame.transparent())
             continue;
         const int delay = frame.controlExtension()->delay;
         if (cropTransparentBorders(frame))

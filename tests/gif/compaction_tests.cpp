@@ -11,6 +11,7 @@
 
 #include <QTest>
 #include <functional>
+#include <random>
 
 using namespace morlo::gif;
 using namespace morlo::gif::test;
@@ -334,6 +335,42 @@ private slots:
         QVERIFY(image.frame(1).transparent());
         QVERIFY(image.frame(1).transparentIndex() != image.frame(2).transparentIndex());
         verifyDecoded(image, {first, second, third});
+    }
+
+    // Seeded random animations (frames that repeat, change in patches or change wholly, under 256 colours
+    // in all) compact to files whose composed frames are exactly the frames that remain.
+    void randomAnimationsKeepTheirPictures() {
+        for (unsigned seed = 1; seed <= 25; ++seed) {
+            std::mt19937 random(seed);
+            const int width = 1 + int(random() % 40), height = 1 + int(random() % 20);
+            const Palette palette = distinctPalette(2 + int(random() % 60), seed);
+            auto pick = [&] { return int(random() % palette.size()); };
+            std::vector<IndexedBitmap> frames{
+                picture(width, height, palette, [&](int, int) { return pick(); })};
+            const int count = 2 + int(random() % 5);
+            while (int(frames.size()) < count) {
+                IndexedBitmap next = frames.back();
+                const int kind = int(random() % 3);
+                if (kind == 1) {
+                    const int x0 = int(random() % width), y0 = int(random() % height);
+                    const int x1 = x0 + int(random() % (width - x0)), y1 = y0 + int(random() % (height - y0));
+                    for (int y = y0; y <= y1; ++y)
+                        for (int x = x0; x <= x1; ++x)
+                            next.at(x, y) = std::uint8_t(pick());
+                } else if (kind == 2) {
+                    next = picture(width, height, palette, [&](int, int) { return pick(); });
+                }
+                frames.push_back(next);
+            }
+            TGIFImage image;
+            assemble(image, frames, std::vector<int>(frames.size(), 10));
+            // Frames equal to their predecessor disappear; every other one must look the same.
+            std::vector<IndexedBitmap> expected{frames[0]};
+            for (std::size_t i = 1; i < frames.size(); ++i)
+                if (colorsOf(frames[i]) != colorsOf(frames[i - 1]))
+                    expected.push_back(frames[i]);
+            verifyDecoded(image, expected);
+        }
     }
 
     void invalidReductionMethod() {
