@@ -32,6 +32,8 @@ bool LoadPictureFile(const QString& folder, const QString& fileName, QImage& ima
     if (info.isSymLink() || !info.isFile())
         return false;
     QImageReader reader(path);
+    // The picture is shown as stored, at the natural size recorded in its line (W0, H0).
+    reader.setAutoTransform(false);
     // The header's size is checked against our own limit before any pixel memory is reserved.
     if (!WithinImageLimits(reader.size()))
         return false;
