@@ -1,46 +1,29 @@
 #include "render/picture_layer.h"
 
 #include "model/file_name_rules.h"
-#include "model/limits.h"
 #include "model/object_line.h"
+#include "render/image_loading.h"
 #include "render/layer_placement.h"
 #include "render/scratch_surfaces.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <algorithm>
 
 namespace morlo {
-namespace {
-
-bool WithinImageLimits(QSize size) {
-    return size.isValid() && size.width() > 0 && size.height() > 0 && size.width() <= limits::kMaxImageSide &&
-           size.height() <= limits::kMaxImageSide &&
-           static_cast<std::int64_t>(size.width()) * size.height() <= limits::kMaxImagePixels;
-}
-
-} // namespace
 
 bool LoadPictureFile(const QString& folder, const QString& fileName, QImage& image) {
     image = QImage();
     if (folder.isEmpty() || !IsBareFileName(fileName))
         return false;
     const QString path = QDir(folder).filePath(fileName);
-    const QFileInfo info(path);
-    // A link could lead out of the folder and a special file (a pipe) could block the reader.
-    if (info.isSymLink() || !info.isFile())
+    // A link could lead out of the folder.
+    if (QFileInfo(path).isSymLink())
         return false;
-    QImageReader reader(path);
-    // The picture is shown as stored, at the natural size recorded in its line (W0, H0).
-    reader.setAutoTransform(false);
-    // The header's size is checked against our own limit before any pixel memory is reserved.
-    if (!WithinImageLimits(reader.size()))
+    const std::optional<QImage> decoded = ReadImageSafely(path, nullptr);
+    if (!decoded)
         return false;
-    QImage decoded;
-    if (!reader.read(&decoded) || !WithinImageLimits(decoded.size()))
-        return false;
-    image = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    image = decoded->convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return !image.isNull();
 }
 

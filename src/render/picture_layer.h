@@ -9,8 +9,8 @@
 namespace morlo {
 
 // Reads the picture `fileName` from `folder` into `image` (Format_ARGB32_Premultiplied). Only a bare file
-// name (IsBareFileName) naming a regular file, not a link, is read, and only when its header gives a size
-// within the decoded-image limits; returns false otherwise or when the file cannot be decoded.
+// name (IsBareFileName) naming a file that is not a link is read, through ReadImageSafely (formats, header
+// size within the decoded-image limits); returns false otherwise or when the file cannot be decoded.
 bool LoadPictureFile(const QString& folder, const QString& fileName, QImage& image);
 
 // Draws a Picture line into `layer`: the file FileName from `folder` at its natural size, displayed at
