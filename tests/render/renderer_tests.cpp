@@ -222,6 +222,9 @@ private slots:
         QVERIFY(AllPixels(object.bitmap(), object.bitmap().rect(), kRed, 255));
         object.redraw(LineWith(ObjectKind::Polygon, {{"Radius=", 99999999}, {"BorderW=", -7}}));
         QCOMPARE(object.bitmap().size(), QSize(320, 160));
+        // A hugely negative outline puts the vertices far outside the surface.
+        object.redraw(LineWith(ObjectKind::Polygon, {{"Radius=", 5}, {"BorderW=", -99999999}}));
+        QCOMPARE(object.bitmap().size(), QSize(320, 160));
     }
 };
 
