@@ -20,6 +20,14 @@ constexpr const char* kUsageText =
     "  morlo --info PROJECT.mrp                     frame size, frame count, delays, objects per frame\n"
     "  morlo --help | --version\n";
 
+// Headless runs keep standard error for their own one-line reports: Qt's note about a missing runtime
+// folder, which the offscreen platform does not need, is dropped.
+void headlessMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg || message.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 int usageError(const QString& message) {
     std::fprintf(stderr, "morlo: %s\n%s", qPrintable(message), kUsageText);
     return 2;
@@ -68,6 +76,7 @@ int main(int argc, char** argv) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
             qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(headlessMessageHandler);
         QGuiApplication app(argc, argv);
         if (command == "--export-gif")
             return morlo::ExportGifCommand(args[1], args[2]);

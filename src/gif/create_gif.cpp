@@ -76,6 +76,19 @@ QString frameFilePath(const QString& folder, int frame) {
     return folder + QStringLiteral("/%1.bmp").arg(frame);
 }
 
+// Frame files are scratch data of this process in its private folder: written plainly (every write
+// checked), without the flush to disk that a user's file gets.
+bool writeFrameFile(const QImage& frame, const QString& path, QString* error) {
+    const QByteArray bytes = EncodeBmp24(frame);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+        !file.flush()) {
+        *error = QStringLiteral("Could not write the frame file %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
 std::optional<gif::RgbBitmap> loadFrameFile(const QString& path, QString* error) {
     QImageReader reader(path, "bmp");
     const QImage image = reader.read();
@@ -211,7 +224,7 @@ CreateGifResult CreateGIF(Project& project, GifOutput& output, TempFolder& temp,
         QString error;
         if (createGif) {
             const QString path = frameFilePath(frameFolder, c);
-            if (!WriteBmp24(frame, path, &error))
+            if (!writeFrameFile(frame, path, &error))
                 return failed(error);
             temp.AddToTempList(path);
             const int colours = CountColors(frame);
