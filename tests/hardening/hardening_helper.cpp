@@ -1,7 +1,8 @@
 // Child process of the hardening tests: it does one thing that the test must watch from outside (be killed
 // in the middle of it, hit a file-size limit, run as another user, race another process).
 //
-//   read-image PATH                      ReadImageSafely; exit 0 refused, 3 decoded, 2 usage
+//   read-image PATH                      ReadImageSafely; exit 0 refused (printing the reason, the time and
+//                                        the peak memory), 3 decoded, 2 usage
 //   save PATH MIB [--fsize LIMIT] [--as-nobody]
 //                                        writes a project file of about MIB MiB with SaveFileSafely after
 //                                        printing "saving"; exit 0 saved, 1 refused (the reason on stderr)
@@ -20,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QStringList>
 
 #include <csignal>
@@ -32,14 +34,29 @@ using namespace morlo;
 
 namespace {
 
+// The peak resident memory of this program since it started, in KiB (VmHWM). The rusage of a child counts
+// the parent's memory as well when it was spawned by vfork.
+long peakMemoryKiB() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
 int readImage(const QString& path) {
     QString error;
+    QElapsedTimer timer;
+    timer.start();
     const auto image = ReadImageSafely(path, &error);
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     if (image) {
         std::printf("decoded %dx%d\n", image->width(), image->height());
         return 3;
     }
-    std::printf("refused: %s\n", qPrintable(error));
+    std::printf("refused: %s\ntime %.3f ms, peak %ld KiB\n", qPrintable(error), ms, peakMemoryKiB());
     return 0;
 }
 
