@@ -143,6 +143,15 @@ void gifBenchmarks(const BenchOptions& options) {
     reportReduction("gif.photo", photo, DitherMode::DitherNearest, "octree_nearest");
     reportReduction("gif.photo", photo, DitherMode::DitherFloydSteinberg, "octree_floyd_steinberg");
 
+    // Mapping onto a given palette (the shared palette of an animation), with error diffusion.
+    const Palette photoPalette = photoIndices.palette;
+    const double toPaletteMs = medianMilliseconds(5, [&] {
+        QuantizeBitmap(photo, ReduceMode::ReduceToPalette, DitherMode::DitherFloydSteinberg, 8, photoPalette);
+    });
+    report("gif.photo.to_palette_floyd_steinberg", toPaletteMs, "ms/frame");
+    report("gif.photo.to_palette_floyd_steinberg.rate",
+           static_cast<double>(photo.pixels.size()) / 1e6 / (toPaletteMs / 1000.0), "Mpx/s");
+
     // 50 banner frames with a moving box and text, each with its own octree palette, as the editor makes
     // them.
     std::vector<IndexedBitmap> frames;

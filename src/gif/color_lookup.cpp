@@ -1,5 +1,6 @@
 #include "gif/color_lookup.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace morlo::gif {
@@ -43,7 +44,14 @@ constexpr std::size_t kMemoSize = 1 << 14;
 } // namespace
 
 TSlowColorLookup::TSlowColorLookup(const Palette& palette)
-    : palette_(palette), memoKeys_(kMemoSize, 0), memoIndices_(kMemoSize, 0) {}
+    : palette_(palette), memoKeys_(kMemoSize, 0), memoIndices_(kMemoSize, 0) {
+    for (std::size_t i = 0; i < palette_.size(); ++i)
+        byRed_.push_back(
+            {palette_[i].red, palette_[i].green, palette_[i].blue, static_cast<std::int32_t>(i)});
+    std::sort(byRed_.begin(), byRed_.end(), [](const Entry& a, const Entry& b) {
+        return a.red != b.red ? a.red < b.red : a.index < b.index;
+    });
+}
 
 int TSlowColorLookup::lookup(int red, int green, int blue, RgbColor& found) {
     const std::uint32_t key = (static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
@@ -54,17 +62,35 @@ int TSlowColorLookup::lookup(int red, int green, int blue, RgbColor& found) {
     if (memoKeys_[slot] == key) {
         best = memoIndices_[slot];
     } else {
-        int bestDistance = 3 * 255 * 255 + 1;
-        for (std::size_t i = 0; i < palette_.size(); ++i) {
-            const RgbColor& color = palette_[i];
-            const int dr = red - color.red;
-            const int dg = green - color.green;
-            const int db = blue - color.blue;
-            const int distance = dr * dr + dg * dg + db * db;
-            if (distance < bestDistance) {
+        std::int32_t bestDistance = 3 * 255 * 255 + 1;
+        best = static_cast<int>(palette_.size());
+        auto consider = [&](const Entry& entry) {
+            const std::int32_t dg = green - entry.green;
+            const std::int32_t db = blue - entry.blue;
+            const std::int32_t dr = red - entry.red;
+            const std::int32_t distance = dr * dr + dg * dg + db * db;
+            if (distance < bestDistance || (distance == bestDistance && entry.index < best)) {
                 bestDistance = distance;
-                best = static_cast<int>(i);
+                best = entry.index;
             }
+        };
+        // Walk outwards from the first entry whose red is not below the colour's red. An entry whose red
+        // distance alone exceeds the best distance cannot win, nor can any entry further out; an equal one
+        // still can, by a lower index.
+        const auto start = std::lower_bound(byRed_.begin(), byRed_.end(), red,
+                                            [](const Entry& entry, int value) { return entry.red < value; });
+        for (auto up = start; up != byRed_.end(); ++up) {
+            const std::int32_t dr = up->red - red;
+            if (dr * dr > bestDistance)
+                break;
+            consider(*up);
+        }
+        for (auto down = start; down != byRed_.begin();) {
+            --down;
+            const std::int32_t dr = red - down->red;
+            if (dr * dr > bestDistance)
+                break;
+            consider(*down);
         }
         memoKeys_[slot] = key;
         memoIndices_[slot] = static_cast<std::uint8_t>(best);

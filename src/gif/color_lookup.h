@@ -40,8 +40,9 @@ private:
     std::array<std::int16_t, 32768> cells_;
 };
 
-// Nearest entry by the smallest squared RGB distance, first entry winning ties. Exact answers are memoised
-// per colour, which changes nothing but the speed. Used with a given palette.
+// Nearest entry by the smallest squared RGB distance, first entry winning ties. The search visits the
+// entries in order of their red distance and stops once that alone exceeds the best distance found; exact
+// answers are memoised per colour. Neither changes the answer, only the speed. Used with a given palette.
 class TSlowColorLookup {
 public:
     explicit TSlowColorLookup(const Palette& palette);
@@ -49,7 +50,11 @@ public:
     int lookup(int red, int green, int blue, RgbColor& found);
 
 private:
+    struct Entry {
+        std::int32_t red, green, blue, index;
+    };
     Palette palette_;
+    std::vector<Entry> byRed_; // the entries sorted by red, then by index
     // Direct-mapped memo: key is the 24-bit colour + 1 (0 for an empty slot), value the index.
     std::vector<std::uint32_t> memoKeys_;
     std::vector<std::uint8_t> memoIndices_;

@@ -9,6 +9,7 @@
 #include "gif_test_support.h"
 
 #include <QTest>
+#include <random>
 
 using namespace morlo::gif;
 using namespace morlo::gif::test;
@@ -132,6 +133,36 @@ private slots:
                            ReduceMode::ReduceToPalette, DitherMode::DitherNearest, 8, palette);
         QCOMPARE(result.palette, palette);
         QCOMPARE(result.indices, (std::vector<std::uint8_t>{0, 0, 1, 3}));
+    }
+
+    // The pruned search gives exactly the brute-force answer, ties and duplicate entries included.
+    void toPaletteMatchesFullSearch() {
+        std::mt19937 random(5);
+        for (int round = 0; round < 20; ++round) {
+            Palette palette;
+            const int size = 1 + int(random() % 256);
+            const int spread = 1 + int(random() % 256); // small spreads give many ties and duplicates
+            for (int i = 0; i < size; ++i)
+                palette.push_back({std::uint8_t(random() % spread), std::uint8_t(random() % spread),
+                                   std::uint8_t(random() % spread)});
+            TSlowColorLookup lookup(palette);
+            for (int probe = 0; probe < 2000; ++probe) {
+                const int r = int(random() % 256), g = int(random() % 256), b = int(random() % 256);
+                int expected = 0, bestDistance = 1 << 30;
+                for (int i = 0; i < size; ++i) {
+                    const auto& c = palette[std::size_t(i)];
+                    const int d = (r - c.red) * (r - c.red) + (g - c.green) * (g - c.green) +
+                                  (b - c.blue) * (b - c.blue);
+                    if (d < bestDistance) {
+                        bestDistance = d;
+                        expected = i;
+                    }
+                }
+                RgbColor found;
+                QCOMPARE(lookup.lookup(r, g, b, found), expected);
+                QCOMPARE(found, palette[std::size_t(expected)]);
+            }
+        }
     }
 
     // Integer error diffusion with alternating rows: pixel x of a right-to-left row uses slot x + 2, and
