@@ -39,61 +39,56 @@ int TFastColorLookup::search(int red, int green, int blue) const {
     return best;
 }
 
-namespace {
-constexpr std::size_t kMemoSize = 1 << 14;
-} // namespace
-
 TSlowColorLookup::TSlowColorLookup(const Palette& palette)
-    : palette_(palette), memoKeys_(kMemoSize, 0), memoIndices_(kMemoSize, 0) {
-    for (std::size_t i = 0; i < palette_.size(); ++i)
-        byRed_.push_back(
-            {palette_[i].red, palette_[i].green, palette_[i].blue, static_cast<std::int32_t>(i)});
-    std::sort(byRed_.begin(), byRed_.end(), [](const Entry& a, const Entry& b) {
-        return a.red != b.red ? a.red < b.red : a.index < b.index;
-    });
+    : palette_(palette), boxStart_(32768, -1), boxCount_(32768, 0) {}
+
+void TSlowColorLookup::listCandidates(std::size_t box, int red0, int green0, int blue0) {
+    // Squared distance from value v to the range [low, low + 7] along one channel, and to its far end.
+    auto nearSquare = [](int v, int low) {
+        const int d = v < low ? low - v : (v > low + 7 ? v - low - 7 : 0);
+        return d * d;
+    };
+    auto farSquare = [](int v, int low) {
+        const int d = std::max(std::abs(v - low), std::abs(v - low - 7));
+        return d * d;
+    };
+    int bound = 3 * 255 * 255 + 1;
+    for (const RgbColor& color : palette_)
+        bound = std::min(bound, farSquare(color.red, red0) + farSquare(color.green, green0) +
+                                    farSquare(color.blue, blue0));
+    boxStart_[box] = static_cast<std::int32_t>(candidates_.size());
+    for (std::size_t i = 0; i < palette_.size(); ++i) {
+        const RgbColor& color = palette_[i];
+        if (nearSquare(color.red, red0) + nearSquare(color.green, green0) + nearSquare(color.blue, blue0) <=
+            bound)
+            candidates_.push_back(static_cast<std::uint8_t>(i));
+    }
+    boxCount_[box] =
+        static_cast<std::uint16_t>(candidates_.size() - static_cast<std::size_t>(boxStart_[box]));
 }
 
 int TSlowColorLookup::lookup(int red, int green, int blue, RgbColor& found) {
-    const std::uint32_t key = (static_cast<std::uint32_t>(red) | (static_cast<std::uint32_t>(green) << 8) |
-                               (static_cast<std::uint32_t>(blue) << 16)) +
-                              1;
-    const std::size_t slot = ((key * 0x9E3779B1u) >> 18) & (kMemoSize - 1);
-    int best = 0;
-    if (memoKeys_[slot] == key) {
-        best = memoIndices_[slot];
-    } else {
-        std::int32_t bestDistance = 3 * 255 * 255 + 1;
-        best = static_cast<int>(palette_.size());
-        auto consider = [&](const Entry& entry) {
-            const std::int32_t dg = green - entry.green;
-            const std::int32_t db = blue - entry.blue;
-            const std::int32_t dr = red - entry.red;
-            const std::int32_t distance = dr * dr + dg * dg + db * db;
-            if (distance < bestDistance || (distance == bestDistance && entry.index < best)) {
-                bestDistance = distance;
-                best = entry.index;
-            }
-        };
-        // Walk outwards from the first entry whose red is not below the colour's red. An entry whose red
-        // distance alone exceeds the best distance cannot win, nor can any entry further out; an equal one
-        // still can, by a lower index.
-        const auto start = std::lower_bound(byRed_.begin(), byRed_.end(), red,
-                                            [](const Entry& entry, int value) { return entry.red < value; });
-        for (auto up = start; up != byRed_.end(); ++up) {
-            const std::int32_t dr = up->red - red;
-            if (dr * dr > bestDistance)
-                break;
-            consider(*up);
+    const std::size_t box = (static_cast<std::size_t>(blue >> 3) << 10) |
+                            (static_cast<std::size_t>(green >> 3) << 5) | static_cast<std::size_t>(red >> 3);
+    if (palette_.empty()) {
+        found = {};
+        return 0;
+    }
+    if (boxStart_[box] < 0)
+        listCandidates(box, red & ~7, green & ~7, blue & ~7);
+    const std::uint8_t* candidate = candidates_.data() + boxStart_[box];
+    int best = candidate[0];
+    std::int32_t bestDistance = 3 * 255 * 255 + 1;
+    for (std::size_t k = 0; k < boxCount_[box]; ++k) {
+        const RgbColor& color = palette_[candidate[k]];
+        const std::int32_t dr = red - color.red;
+        const std::int32_t dg = green - color.green;
+        const std::int32_t db = blue - color.blue;
+        const std::int32_t distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = candidate[k];
         }
-        for (auto down = start; down != byRed_.begin();) {
-            --down;
-            const std::int32_t dr = red - down->red;
-            if (dr * dr > bestDistance)
-                break;
-            consider(*down);
-        }
-        memoKeys_[slot] = key;
-        memoIndices_[slot] = static_cast<std::uint8_t>(best);
     }
     found = palette_[static_cast<std::size_t>(best)];
     return best;

@@ -14,7 +14,8 @@ namespace morlo::gif {
 // Cached nearest entry by the sum of absolute channel differences, in 32 768 cells of 5 bits per channel.
 // At creation every entry claims its own colour's cell unless an earlier entry has it. A lookup in an empty
 // cell searches all entries (first entry wins ties) and stores the answer, so the first colour looked up
-// in a cell decides for every later colour of that cell. Used with octree palettes.
+// in a cell decides for every later colour of that cell. Used with octree palettes. Lookups in an empty
+// palette answer 0 and black, like the slow lookup.
 class TFastColorLookup {
 public:
     explicit TFastColorLookup(const Palette& palette);
@@ -23,6 +24,10 @@ public:
         const int cell = ((blue >> 3) << 10) | ((green >> 3) << 5) | (red >> 3);
         int index = cells_[static_cast<std::size_t>(cell)];
         if (index < 0) {
+            if (palette_.empty()) {
+                found = {};
+                return 0;
+            }
             index = search(red, green, blue);
             cells_[static_cast<std::size_t>(cell)] = static_cast<std::int16_t>(index);
         }
@@ -40,9 +45,12 @@ private:
     std::array<std::int16_t, 32768> cells_;
 };
 
-// Nearest entry by the smallest squared RGB distance, first entry winning ties. The search visits the
-// entries in order of their red distance and stops once that alone exceeds the best distance found; exact
-// answers are memoised per colour. Neither changes the answer, only the speed. Used with a given palette.
+// Nearest entry by the smallest squared RGB distance, first entry winning ties.
+//
+// Strategy: the colour space is cut into 32 768 boxes of 8 x 8 x 8 values. The first lookup in a box lists,
+// in palette order, the entries that can be nearest to some colour of the box: those whose distance to the
+// box is at most the smallest distance at which some entry reaches all of the box. Every lookup then
+// searches only its box's list. The answers are exactly those of a search over the whole palette.
 class TSlowColorLookup {
 public:
     explicit TSlowColorLookup(const Palette& palette);
@@ -50,14 +58,12 @@ public:
     int lookup(int red, int green, int blue, RgbColor& found);
 
 private:
-    struct Entry {
-        std::int32_t red, green, blue, index;
-    };
+    void listCandidates(std::size_t box, int red0, int green0, int blue0);
+
     Palette palette_;
-    std::vector<Entry> byRed_; // the entries sorted by red, then by index
-    // Direct-mapped memo: key is the 24-bit colour + 1 (0 for an empty slot), value the index.
-    std::vector<std::uint32_t> memoKeys_;
-    std::vector<std::uint8_t> memoIndices_;
+    std::vector<std::int32_t> boxStart_;   // offset into candidates_, -1 until the box is first used
+    std::vector<std::uint16_t> boxCount_;  // number of candidates of the box
+    std::vector<std::uint8_t> candidates_; // palette indices, each box's run in palette order
 };
 
 // The 216-colour web-safe palette: each channel v gives the level (v + 3) / 51; entry 36 r + 6 g + b.
