@@ -3,6 +3,7 @@
 #include "gif/quick_sort.h"
 
 #include <cstdlib>
+#include <limits>
 
 namespace morlo::gif {
 
@@ -142,13 +143,17 @@ private:
             THistogramRecord* record = pool[i];
             if (record->count == 0)
                 continue;
+            // The nearest kept colour by squared RGB distance, the first one winning ties, as every other
+            // nearest-colour search of the module does. (Comparing only the summed channel differences would
+            // map a blue onto an orange of the same brightness sum.)
             int best = 0;
-            int bestDistance = 765;
+            int bestDistance = std::numeric_limits<int>::max();
             for (std::size_t k = 0; k < kept; ++k) {
                 const RgbColor& other = pool[k]->color;
-                const int distance =
-                    std::abs((record->color.red - other.red) + (record->color.green - other.green) +
-                             (record->color.blue - other.blue));
+                const int dr = record->color.red - other.red;
+                const int dg = record->color.green - other.green;
+                const int db = record->color.blue - other.blue;
+                const int distance = dr * dr + dg * dg + db * db;
                 if (distance < bestDistance) {
                     bestDistance = distance;
                     best = static_cast<int>(k);
