@@ -3,6 +3,7 @@
 //
 //   read-image PATH                      ReadImageSafely; exit 0 refused (printing the reason, the time and
 //                                        the peak memory), 3 decoded, 2 usage
+//   load-picture PATH                    the same through the renderer's LoadPictureFile
 //   save PATH MIB [--fsize LIMIT] [--as-nobody]
 //                                        writes a project file of about MIB MiB with SaveFileSafely after
 //                                        printing "saving"; exit 0 saved, 1 refused (the reason on stderr)
@@ -18,10 +19,12 @@
 #include "model/safe_save.h"
 #include "model/temp_folder.h"
 #include "render/image_loading.h"
+#include "render/picture_layer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <csignal>
@@ -46,11 +49,20 @@ long peakMemoryKiB() {
     return -1;
 }
 
-int readImage(const QString& path) {
-    QString error;
+// `how` is "read-image" (ReadImageSafely) or "load-picture" (the renderer's LoadPictureFile).
+int readImage(const QString& how, const QString& path) {
+    QString error = QStringLiteral("refused by the renderer");
     QElapsedTimer timer;
     timer.start();
-    const auto image = ReadImageSafely(path, &error);
+    std::optional<QImage> image;
+    if (how == "read-image") {
+        image = ReadImageSafely(path, &error);
+    } else {
+        QImage loaded;
+        const QFileInfo info(path);
+        if (LoadPictureFile(info.path(), info.fileName(), loaded))
+            image = loaded;
+    }
     const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     if (image) {
         std::printf("decoded %dx%d\n", image->width(), image->height());
@@ -168,8 +180,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const QString mode = args.isEmpty() ? QString() : args.takeFirst();
-    if (mode == "read-image" && args.size() == 1)
-        return readImage(args[0]);
+    if ((mode == "read-image" || mode == "load-picture") && args.size() == 1)
+        return readImage(mode, args[0]);
     if (mode == "save" && args.size() >= 2)
         return save(args);
     if (mode == "store" && args.size() == 5)

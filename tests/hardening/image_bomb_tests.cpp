@@ -49,14 +49,18 @@ private slots:
             QFile file(dir.filePath(bomb.name));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bomb.bytes) == bomb.bytes.size());
             file.close();
-            const test::ChildResult result =
-                test::runHelper({"read-image", file.fileName()}, {"QT_IMAGEIO_MAXALLOC=0"});
-            QVERIFY2(result.exited && result.exitCode == 0, qPrintable(bomb.name + ": " + result.output));
-            QVERIFY2(result.output.contains("refused:"), qPrintable(result.output));
-            // Far below the gigabytes any of them claims (the sanitizers' own memory included).
-            const QByteArray peak = result.output.mid(result.output.indexOf("peak ") + 5);
-            const long peakKiB = peak.left(peak.indexOf(' ')).toLong();
-            QVERIFY2(peakKiB > 0 && peakKiB < 256 * 1024, qPrintable(bomb.name + ": " + result.output));
+            // Our reader and the renderer's picture loading.
+            for (const char* how : {"read-image", "load-picture"}) {
+                const test::ChildResult result =
+                    test::runHelper({how, file.fileName()}, {"QT_IMAGEIO_MAXALLOC=0"});
+                const QString what = bomb.name + " (" + how + "): " + result.output;
+                QVERIFY2(result.exited && result.exitCode == 0, qPrintable(what));
+                QVERIFY2(result.output.contains("refused:"), qPrintable(what));
+                // Far below the gigabytes any of them claims (the sanitizers' own memory included).
+                const QByteArray peak = result.output.mid(result.output.indexOf("peak ") + 5);
+                const long peakKiB = peak.left(peak.indexOf(' ')).toLong();
+                QVERIFY2(peakKiB > 0 && peakKiB < 256 * 1024, qPrintable(what));
+            }
         }
     }
 
