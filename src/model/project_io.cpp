@@ -56,6 +56,18 @@ void renamePictures(std::vector<QStringList>& frames, const QHash<QString, QStri
 
 } // namespace
 
+bool ExtractAllImages(const ProjectFileContent& content, TempFolder& temp, QHash<QString, QString>* renamed,
+                      QString* error) {
+    for (const EmbeddedPicture& picture : content.pictures) {
+        const QString stored = temp.StorePicture(picture.name, picture.bytes, error);
+        if (stored.isEmpty())
+            return false;
+        if (stored != picture.name)
+            renamed->insert(picture.name, stored);
+    }
+    return true;
+}
+
 std::optional<std::vector<QStringList>> ReadProjectForOpen(const QString& path, TempFolder& temp,
                                                            OpenFailure* failure,
                                                            const ProjectFileTexts& texts) {
@@ -78,16 +90,11 @@ std::optional<std::vector<QStringList>> ReadProjectForOpen(const QString& path, 
         return std::nullopt;
     }
     QHash<QString, QString> renamed;
-    for (const EmbeddedPicture& picture : content->pictures) {
-        QString storeError;
-        const QString stored = temp.StorePicture(picture.name, picture.bytes, &storeError);
-        if (stored.isEmpty()) {
-            failure->beepOnly = false;
-            failure->message = couldNotOpen(texts, path) + QStringLiteral(": ") + storeError + ".";
-            return std::nullopt;
-        }
-        if (stored != picture.name)
-            renamed.insert(picture.name, stored);
+    QString storeError;
+    if (!ExtractAllImages(*content, temp, &renamed, &storeError)) {
+        failure->beepOnly = false;
+        failure->message = couldNotOpen(texts, path) + QStringLiteral(": ") + storeError + ".";
+        return std::nullopt;
     }
     renamePictures(content->frames, renamed);
     return std::move(content->frames);

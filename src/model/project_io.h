@@ -3,10 +3,12 @@
 // temporary folder that holds the pictures while a project is open.
 
 #include "model/project.h"
+#include "model/project_file.h"
 #include "model/temp_folder.h"
 #include "render/layer_stack.h"
 #include "render/render_context.h"
 
+#include <QHash>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,12 @@ struct OpenFailure {
     // True when the program only beeps (the file could not be read at all); false when `message` is shown.
     bool beepOnly = false;
 };
+
+// Puts every picture of a read project file into the temporary folder (registered for deletion at exit).
+// A picture whose name already holds different bytes is stored under a new name, recorded in *renamed
+// (file name -> stored name). False with *error when a picture cannot be stored.
+bool ExtractAllImages(const ProjectFileContent& content, TempFolder& temp, QHash<QString, QString>* renamed,
+                      QString* error);
 
 // Reads the project file at `path`, puts its pictures into the temporary folder (a picture whose name is
 // taken by different bytes gets a new name, and the lines are changed to name it) and returns its frames,

@@ -111,6 +111,34 @@ private slots:
         QCOMPARE(int(DelayToHundredths(milliseconds)), hundredths);
     }
 
+    void countColorsIsExact() {
+        QImage image(300, 200, QImage::Format_ARGB32);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x)
+                image.setPixel(x, y, qRgba(x % 256, y, (x / 256) * 7, x % 2 ? 255 : 0)); // alpha is ignored
+        QCOMPARE(CountColors(image), 300 * 200);
+        image.fill(qRgb(1, 2, 3));
+        image.setPixel(0, 0, qRgb(1, 2, 4));
+        QCOMPARE(CountColors(image), 2);
+    }
+
+    void progressRisesToOneHundred() {
+        Project project;
+        std::vector<QStringList> frames;
+        for (int i = 0; i < 12; ++i)
+            frames.push_back(frame(background(10, 10)));
+        load(project, frames);
+        QList<int> seen;
+        CreateGifRequest request;
+        request.progress = [&seen](int percent) { seen << percent; };
+        GifOutput output;
+        QVERIFY(CreateGIF(project, output, *temp, request).ok);
+        QCOMPARE(seen.first(), 0);
+        QCOMPARE(seen.mid(1, 12), QList<int>({8, 17, 25, 33, 42, 50, 58, 67, 75, 83, 92, 99}));
+        QCOMPARE(seen.last(), 100);
+        QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    }
+
     void oneFrameProjectHasNoExtensionAtAll() {
         Project project;
         load(project, {frame(background(40, 20), {ellipse(5, 2, 255)})});

@@ -125,6 +125,26 @@ private slots:
         QVERIFY(readAll(second).contains("{Picture=logo-2.png\r\nQkJC\r\n}"));
     }
 
+    void previewShowsTheFirstFrame() {
+        LayerStack view;
+        RenderContext context;
+        context.tempDir = temp->path();
+        const auto size =
+            OpenDialog1PreviewFile(view, MORLO_SOURCE_DIR "/samples/picture.mrp", *temp, context);
+        QCOMPARE(size, std::optional<QSize>(QSize(300, 100)));
+        QCOMPARE(view.tag, 1);
+        QCOMPARE(view.count(), 1); // flattened
+        QCOMPARE(view.layer(0).bitmap.size(), QSize(300, 100));
+        QString error;
+        QVERIFY(temp->ReadPicture("logo.png", &error)); // previewing extracts the pictures like opening
+
+        const QString other = dir.filePath("other.txt");
+        QVERIFY(writeAll(other, "not a project\r\n"));
+        QVERIFY(!OpenDialog1PreviewFile(view, other, *temp, context));
+        QCOMPARE(view.count(), 1);
+        QVERIFY(view.layer(0).name.isEmpty());
+    }
+
     void failedSaveKeepsFileAndState() {
         Project project;
         project.NewProject({}, dir.path());
