@@ -7,10 +7,11 @@
 //   save PATH MIB [--fsize LIMIT] [--as-nobody]
 //                                        writes a project file of about MIB MiB with SaveFileSafely after
 //                                        printing "saving"; exit 0 saved, 1 refused (the reason on stderr)
-//   store BASE NAME-PREFIX COUNT MIB SEED
+//   store BASE NAME-PREFIX COUNT MIB SEED [--exit-like-the-program]
 //                                        stores COUNT pictures PREFIX-i.png of MIB MiB (bytes made from SEED)
 //                                        in the temporary folder under BASE and reads each back; prints
-//                                        "renamed N" and exits 0 when every one came back whole
+//                                        "renamed N" and exits 0 when every one came back whole; the files
+//                                        stay unless the option lets the program's exit delete them
 //   read BASE NAME-PREFIX COUNT MIB      reads PREFIX-i.png (of SEED 1) as soon as each appears; exit 0 when
 //                                        no read ever saw a file that was not whole
 
@@ -143,7 +144,9 @@ int store(const QStringList& args) {
         }
     }
     std::printf("renamed %d\n", renamed);
-    // The processes share the files: this one ends without removing them, unlike a program's exit.
+    if (args.value(5) == "--exit-like-the-program")
+        return 0; // the folder object ends and deletes what it registered, as at the program's exit
+    // The processes share the files: this one ends without removing them.
     std::fflush(stdout);
     std::_Exit(0);
 }
@@ -184,7 +187,7 @@ int main(int argc, char** argv) {
         return readImage(mode, args[0]);
     if (mode == "save" && args.size() >= 2)
         return save(args);
-    if (mode == "store" && args.size() == 5)
+    if (mode == "store" && (args.size() == 5 || args.size() == 6))
         return store(args);
     if (mode == "read" && args.size() == 4)
         return readWhileStored(args);

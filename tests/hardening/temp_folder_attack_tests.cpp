@@ -206,6 +206,23 @@ private slots:
         const int renamedB = b.output.mid(b.output.indexOf("renamed ") + 8).trimmed().toInt();
         QCOMPARE(renamedA + renamedB, 12);
     }
+
+    void exitOfAnotherCopyKeepsTheSharedPictures() {
+        // This process opened a project with same-0.png; another running copy opens one with the same
+        // picture (so it shares the file) and then quits.
+        QTemporaryDir base;
+        QString error;
+        auto folder = TempFolder::Open(&error, base.path());
+        QVERIFY2(folder, qPrintable(error));
+        const QByteArray bytes = test::storedPictureBytes(1, 7);
+        QCOMPARE(folder->StorePicture("same-0.png", bytes, &error), QString("same-0.png"));
+        const test::ChildResult other =
+            test::runHelper({"store", base.path(), "same", "1", "1", "7", "--exit-like-the-program"});
+        QVERIFY2(other.exitCode == 0 && other.output.contains("renamed 0"), other.output.constData());
+        QEXPECT_FAIL("", "the exit of any copy deletes every picture it used, also those others still use",
+                     Abort);
+        QVERIFY2(folder->ReadPicture("same-0.png", &error), qPrintable(error));
+    }
 };
 
 MORLO_TEST(TempFolderAttackTests)
