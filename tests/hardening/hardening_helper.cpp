@@ -4,6 +4,8 @@
 //   read-image PATH                      ReadImageSafely; exit 0 refused (printing the reason, the time and
 //                                        the peak memory), 3 decoded, 2 usage
 //   load-picture PATH                    the same through the renderer's LoadPictureFile
+//   preview PROJECT BASE                 draws the first frame as the file dialogs' preview does, with the
+//                                        temporary folder under BASE; prints the time and the peak memory
 //   save PATH MIB [--fsize LIMIT] [--as-nobody]
 //                                        writes a project file of about MIB MiB with SaveFileSafely after
 //                                        printing "saving"; exit 0 saved, 1 refused (the reason on stderr)
@@ -17,15 +19,16 @@
 
 #include "hardening/stored_picture.h"
 #include "model/project_file.h"
+#include "model/project_io.h"
 #include "model/safe_save.h"
 #include "model/temp_folder.h"
 #include "render/image_loading.h"
 #include "render/picture_layer.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <csignal>
@@ -177,14 +180,33 @@ int readWhileStored(const QStringList& args) {
     return seen == count ? 0 : 1;
 }
 
+// The first frame of a project drawn the way the file dialogs preview it.
+int preview(const QString& project, const QString& base) {
+    QString error;
+    auto folder = TempFolder::Open(&error, base);
+    if (!folder)
+        return 2;
+    RenderContext context;
+    context.tempDir = folder->path();
+    LayerStack view;
+    QElapsedTimer timer;
+    timer.start();
+    const auto size = OpenDialog1PreviewFile(view, project, *folder, context);
+    std::printf("preview %s, time %lld ms, peak %ld KiB\n", size ? "drawn" : "refused",
+                static_cast<long long>(timer.elapsed()), peakMemoryKiB());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const QString mode = args.isEmpty() ? QString() : args.takeFirst();
     if ((mode == "read-image" || mode == "load-picture") && args.size() == 1)
         return readImage(mode, args[0]);
+    if (mode == "preview" && args.size() == 2)
+        return preview(args[0], args[1]);
     if (mode == "save" && args.size() >= 2)
         return save(args);
     if (mode == "store" && (args.size() == 5 || args.size() == 6))

@@ -64,6 +64,26 @@ private slots:
         }
     }
 
+    void projectOfLayersAtTheSizeLimitStaysWithinMemory() {
+        // Every layer is within the 4096 by 4096 limit, but a few hundred bytes of lines ask for half a
+        // gigabyte of layer bitmaps; a few thousand lines for far more memory than a machine has.
+        QTemporaryDir dir;
+        QByteArray project = "[Morlo Project File v.2.0]\r\n[Frames=1]\r\n[Frame=1]\r\n"
+                             "Main Background,W=468,H=60,Color=16777215\r\n";
+        for (int i = 0; i < 8; ++i)
+            project += "Rectangle,X=0,Y=0,W=4096,H=4096,Color=255,Visible=1,Transp=0\r\n";
+        const QString path = dir.filePath("layers.mrp");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(project) == project.size());
+        file.close();
+        const test::ChildResult result = test::runHelper({"preview", path, dir.path()});
+        QVERIFY2(result.exitCode == 0 && result.output.contains("preview"), result.output.constData());
+        const QByteArray peak = result.output.mid(result.output.indexOf("peak ") + 5);
+        const long peakKiB = peak.left(peak.indexOf(' ')).toLong();
+        QEXPECT_FAIL("", "every layer keeps a bitmap of its own size, with no bound on their sum", Abort);
+        QVERIFY2(peakKiB > 0 && peakKiB < 384 * 1024, result.output.constData());
+    }
+
     void decodesPicturesWithinTheLimits() {
         QImage tall(1, limits::kMaxImageSide, QImage::Format_RGB32);
         tall.fill(Qt::red);
