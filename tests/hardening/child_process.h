@@ -78,10 +78,26 @@ public:
     QByteArray readLine() {
         QByteArray line;
         char c = 0;
-        while (readByte(&c) && c != '\n')
+        for (;;) {
+            if (!readByte(&c)) {
+                atEnd_ = true;
+                break;
+            }
+            if (c == '\n')
+                break;
             line += c;
+        }
         output_ += line + '\n';
         return line;
+    }
+
+    // The next line that begins with `prefix`, skipping others (such as Qt's warnings); empty at the end.
+    QByteArray waitForLine(const QByteArray& prefix) {
+        for (;;) {
+            const QByteArray line = readLine();
+            if (line.startsWith(prefix) || (line.isEmpty() && atEnd_))
+                return line;
+        }
     }
 
     void kill(int signal = SIGKILL) {
@@ -125,6 +141,7 @@ private:
     pid_t pid_ = -1;
     int out_ = -1;
     QByteArray output_;
+    bool atEnd_ = false;
 };
 
 // Runs the helper to its end.

@@ -51,8 +51,8 @@ private slots:
         // One whole save gives the new bytes and how long a save takes.
         test::ChildProcess measure;
         QVERIFY(measure.start({"save", reference, QString::number(mib)}));
-        QCOMPARE(measure.readLine(), QByteArray("saving"));
-        const QByteArray report = measure.readLine(); // "saved N bytes in T ms"
+        QCOMPARE(measure.waitForLine("saving"), QByteArray("saving"));
+        const QByteArray report = measure.waitForLine("saved"); // "saved N bytes in T ms"
         const test::ChildResult measured = measure.wait();
         QVERIFY2(measured.exitCode == 0 && report.startsWith("saved"), measured.output.constData());
         const qint64 saveMicroseconds =
@@ -67,7 +67,7 @@ private slots:
             QVERIFY(writeAll(target, kPrevious));
             test::ChildProcess child;
             QVERIFY(child.start({"save", target, QString::number(mib)}));
-            QCOMPARE(child.readLine(), QByteArray("saving"));
+            QCOMPARE(child.waitForLine("saving"), QByteArray("saving"));
             // A moment spread over the whole save, from its first write to its last rename.
             std::this_thread::sleep_for(
                 std::chrono::microseconds(QRandomGenerator::global()->bounded(saveMicroseconds)));
