@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -64,9 +65,9 @@ IndexedBitmap reduce(FuzzInput& input, const RgbBitmap& bitmap) {
     const DitherMode dither = input.flag() ? DitherMode::DitherFloydSteinberg : DitherMode::DitherNearest;
     switch (input.upTo(2)) {
     case 0:
-        return QuantizeBitmap(bitmap, ReduceMode::ReduceOctree, dither, input.upTo(6));
+        return QuantizeBitmap(bitmap, ReduceMode::ReduceOctree, dither, input.upTo(8));
     case 1: {
-        Palette palette(static_cast<std::size_t>(1 + input.upTo(63)));
+        Palette palette(static_cast<std::size_t>(1 + input.upTo(255)));
         for (RgbColor& color : palette)
             color = colorFrom(input);
         return QuantizeBitmap(bitmap, ReduceMode::ReduceToPalette, dither, 8, palette);
@@ -160,10 +161,25 @@ extern "C" int MORLO_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
     }
     if (mergeTables)
         MergeColorTables(image);
+    // An animation on a transparent background: every frame shows its holes, with no compaction.
+    const bool transparent = mergeTables && input.flag();
+    std::optional<RgbColor> key;
+    if (transparent) {
+        const RgbColor wanted = meant[0].pixels[static_cast<std::size_t>(input.upTo(width * height - 1))];
+        const int index = std::max(0, image.globalColorMap().IndexOfColor(wanted.toColorRef()));
+        key = image.globalColorMap().entry(index);
+        for (int f = 0; f < image.frameCount(); ++f) {
+            TGIFGraphicControlExtension& control = *image.frame(f).controlExtension();
+            control.disposal = 2;
+            control.setTransparent(true);
+            control.setTransparentIndex(index);
+        }
+    }
     if (foldSingleTable)
         image.FoldSingleTable();
     try {
-        CompactAnimation(image, options);
+        if (!transparent)
+            CompactAnimation(image, options);
     } catch (const GIFError& error) {
         FUZZ_CHECK(std::string(error.what()) == "Invalid reduction method");
         FUZZ_CHECK(options.reduce && !options.cleanup && options.reduction == ReduceMode::ReduceToPalette);
@@ -190,7 +206,14 @@ extern "C" int MORLO_FUZZ_ENTRY(const std::uint8_t* data, std::size_t size) {
         MeantFrame frame;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
-                const QRgb pixel = decoded.pixel(x, y);
+                QRgb pixel = decoded.pixel(x, y);
+                if (key) {
+                    // Pixels of the key colour are holes, and only they: a hole stands for that colour.
+                    const QRgb keyPixel = qRgb(key->red, key->green, key->blue);
+                    FUZZ_CHECK(qAlpha(pixel) == 0 || (pixel | 0xFF000000u) != keyPixel);
+                    if (qAlpha(pixel) == 0)
+                        pixel = keyPixel;
+                }
                 FUZZ_CHECK(qAlpha(pixel) == 255);
                 frame.pixels.push_back({static_cast<std::uint8_t>(qRed(pixel)),
                                         static_cast<std::uint8_t>(qGreen(pixel)),
