@@ -27,8 +27,7 @@ QString tooLarge(QSize size) {
 
 // The logical screen of a GIF, from the 10 bytes at its start: the decoder reserves a whole screen for the
 // first frame, however small the frame that the reader reports as the image size.
-std::optional<QSize> gifScreenSize(QIODevice& device) {
-    const QByteArray head = device.peek(10);
+std::optional<QSize> gifScreenSize(const QByteArray& head) {
     if (head.size() < 10 || !head.startsWith("GIF"))
         return std::nullopt;
     const auto byteAt = [&head](int i) { return static_cast<int>(static_cast<std::uint8_t>(head[i])); };
@@ -46,6 +45,8 @@ bool ImageSizeWithinLimits(QSize size) {
 std::optional<QImage> ReadImageSafely(QIODevice& device, QString* error) {
     if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
         return refuse(error, QStringLiteral("it cannot be read: %1").arg(device.errorString()));
+    // The start of the data, before the reader moves through it.
+    const QByteArray head = device.peek(10);
     QImageReader reader(&device);
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format();
@@ -57,7 +58,7 @@ std::optional<QImage> ReadImageSafely(QIODevice& device, QString* error) {
     if (!ImageSizeWithinLimits(size))
         return refuse(error, tooLarge(size));
     if (format == "gif") {
-        const std::optional<QSize> screen = gifScreenSize(device);
+        const std::optional<QSize> screen = gifScreenSize(head);
         if (!screen)
             return refuse(error, QStringLiteral("its image size cannot be read"));
         // A screen of 0 by 0 makes the decoder use the frame's size, which was checked above.
