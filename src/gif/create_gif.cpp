@@ -215,7 +215,6 @@ CreateGifResult CreateGIF(Project& project, GifOutput& output, TempFolder& temp,
 
     int bestCount = 0;
     int bestFrame = 1;
-    gif::Palette sharedPalette;
     for (int c = first; c <= last; ++c) {
         progress(static_cast<int>(std::min<long>(99, roundHalfEven(c * 100.0 / frameCount))));
         const QImage frame = ComposeFrame(project, output.compositionView, c);
@@ -229,13 +228,6 @@ CreateGifResult CreateGIF(Project& project, GifOutput& output, TempFolder& temp,
             temp.AddToTempList(path);
             const int colours = CountColors(frame);
             if (colours > bestCount) {
-                try {
-                    sharedPalette =
-                        gif::QuantizeBitmap(toRgbBitmap(frame), gif::ReduceMode::ReduceOctree, dither, bits)
-                            .palette;
-                } catch (const gif::GIFError& e) {
-                    return failed(QString::fromStdString(e.what()));
-                }
                 bestCount = colours;
                 bestFrame = c;
             }
@@ -264,19 +256,37 @@ CreateGifResult CreateGIF(Project& project, GifOutput& output, TempFolder& temp,
     result.sharedPalette = usePalette;
     result.dithered = dither == gif::DitherMode::DitherFloydSteinberg;
     try {
+        // The most colourful frame's own reduction gives the shared palette; it is computed once, before the
+        // frames that map onto it, and is that frame's picture as well.
+        std::optional<gif::IndexedBitmap> bestReduced;
+        const auto reduceOwn = [&](const gif::RgbBitmap& bitmap) {
+            return gif::QuantizeBitmap(bitmap, gif::ReduceMode::ReduceOctree, dither, bits);
+        };
+        if (usePalette) {
+            QString error;
+            const std::optional<gif::RgbBitmap> bitmap =
+                loadFrameFile(frameFilePath(frameFolder, bestFrame), &error);
+            if (!bitmap)
+                return failed(error);
+            bestReduced = reduceOwn(*bitmap);
+        }
         image.ClearImage();
         for (int i = 1; i <= frameCount; ++i) {
             if (frameCount <= 10 || i == frameCount / 2)
                 progress(100);
-            QString error;
-            const std::optional<gif::RgbBitmap> bitmap = loadFrameFile(frameFilePath(frameFolder, i), &error);
-            if (!bitmap)
-                return failed(error);
-            const gif::IndexedBitmap reduced =
-                !usePalette || i == bestFrame
-                    ? gif::QuantizeBitmap(*bitmap, gif::ReduceMode::ReduceOctree, dither, bits)
-                    : gif::QuantizeBitmap(*bitmap, gif::ReduceMode::ReduceToPalette, dither, bits,
-                                          sharedPalette);
+            gif::IndexedBitmap reduced;
+            if (bestReduced && i == bestFrame) {
+                reduced = *bestReduced;
+            } else {
+                QString error;
+                const std::optional<gif::RgbBitmap> bitmap =
+                    loadFrameFile(frameFilePath(frameFolder, i), &error);
+                if (!bitmap)
+                    return failed(error);
+                reduced = usePalette ? gif::QuantizeBitmap(*bitmap, gif::ReduceMode::ReduceToPalette, dither,
+                                                           bits, bestReduced->palette)
+                                     : reduceOwn(*bitmap);
+            }
             gif::TGIFSubImage& subImage = image.AppendBitmap(reduced);
             if (loop && i == 1 && frameCount > 1)
                 subImage.addLoopExtension(0);
