@@ -48,15 +48,20 @@ private slots:
         QTemporaryDir dir;
         const QString reference = dir.filePath("reference.mrp");
         const int mib = 48;
-        // One whole save gives the new bytes and how long a save takes.
-        test::ChildProcess measure;
-        QVERIFY(measure.start({"save", reference, QString::number(mib)}));
-        QCOMPARE(measure.waitForLine("saving"), QByteArray("saving"));
-        const QByteArray report = measure.waitForLine("saved"); // "saved N bytes in T ms"
-        const test::ChildResult measured = measure.wait();
-        QVERIFY2(measured.exitCode == 0 && report.startsWith("saved"), measured.output.constData());
-        const qint64 saveMicroseconds =
-            std::max<qint64>(report.split(' ').value(4).toLongLong() * 1000, 1000);
+        // Whole saves give the new bytes and how long a save takes: the fastest of three, so that the
+        // kills fall inside a save even when the machine is busy.
+        qint64 saveMicroseconds = 0;
+        for (int run = 0; run < 3; ++run) {
+            test::ChildProcess measure;
+            QVERIFY(measure.start({"save", reference, QString::number(mib)}));
+            QCOMPARE(measure.waitForLine("saving"), QByteArray("saving"));
+            const QByteArray report = measure.waitForLine("saved"); // "saved N bytes in T ms"
+            const test::ChildResult measured = measure.wait();
+            QVERIFY2(measured.exitCode == 0 && report.startsWith("saved"), measured.output.constData());
+            const qint64 microseconds =
+                std::max<qint64>(report.split(' ').value(4).toLongLong() * 1000, 1000);
+            saveMicroseconds = run == 0 ? microseconds : std::min(saveMicroseconds, microseconds);
+        }
         const QByteArray newBytes = readAll(reference);
         QVERIFY(newBytes.size() > mib * 1000 * 1000);
         QVERIFY(QFile::remove(reference));
