@@ -60,23 +60,42 @@ std::optional<int> frameCountOf(QByteArrayView line) {
     return count;
 }
 
+bool checkPictureName(const QString& name, ProjectFileError* error) {
+    if (IsBareFileName(name))
+        return true;
+    error->notAProjectFile = true;
+    error->reason = QStringLiteral("the picture name \"%1\" is not a plain file name").arg(name);
+    return false;
+}
+
+QString pictureNameOf(QByteArrayView line) {
+    return DecodeFileLine(line.sliced(kPictureStart.size()).toByteArray());
+}
+
 // Every picture block of the file, from its first line on. A block runs to the next line that is exactly
-// "}"; one cut off by the end of the file is dropped.
+// "}". A block cut off by the end of the file is dropped; so is every block after it, since no "}" follows,
+// but their names are still checked.
 bool extractPictures(const std::vector<QByteArrayView>& lines, ProjectFileContent* content,
                      ProjectFileError* error) {
     qint64 totalBytes = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!lines[i].startsWith(kPictureStart))
             continue;
-        const QString name = DecodeFileLine(lines[i].sliced(kPictureStart.size()).toByteArray());
-        if (!IsBareFileName(name)) {
-            error->notAProjectFile = true;
-            error->reason = QStringLiteral("the picture name \"%1\" is not a plain file name").arg(name);
+        const QString name = pictureNameOf(lines[i]);
+        if (!checkPictureName(name, error))
             return false;
+        size_t end = i + 1;
+        while (end < lines.size() && lines[end] != kPictureEnd)
+            ++end;
+        if (end == lines.size()) {
+            for (size_t k = i + 1; k < lines.size(); ++k)
+                if (lines[k].startsWith(kPictureStart) && !checkPictureName(pictureNameOf(lines[k]), error))
+                    return false;
+            return true;
         }
         QByteArray base64;
         size_t j = i + 1;
-        for (; j < lines.size() && lines[j] != kPictureEnd; ++j) {
+        for (; j < end; ++j) {
             if (base64.size() + lines[j].size() > limits::kMaxPictureBytes / 3 * 4 + 4) {
                 error->notAProjectFile = false;
                 error->reason = QStringLiteral("the picture %1 is larger than %2 MiB")
@@ -86,8 +105,6 @@ bool extractPictures(const std::vector<QByteArrayView>& lines, ProjectFileConten
             }
             base64.append(lines[j].data(), lines[j].size());
         }
-        if (j == lines.size())
-            break; // cut off by the end of the file
         auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded) {
             error->notAProjectFile = true;

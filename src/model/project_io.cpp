@@ -22,6 +22,12 @@ QString couldNotOpen(const ProjectFileTexts& texts, const QString& path) {
 }
 
 std::optional<QByteArray> readWholeFile(const QString& path, QString* error) {
+    // A pipe or device would block the program or never end; only regular files are read.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        *error = QStringLiteral("it is not a regular file");
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = file.errorString();

@@ -10,6 +10,7 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,6 +67,44 @@ QString numberedName(const QString& name, int number) {
     return QStringLiteral("%1-%2%3").arg(name.left(dot)).arg(number).arg(name.mid(dot));
 }
 
+constexpr QLatin1StringView kHoldPrefix(".held-");
+
+// Lets go of the picture `name` held through the link in `holdDir`: the link goes, and the picture itself
+// when no other link to it is left (no other running copy holds it) and it is still the same file.
+void releasePicture(const QString& folder, const QString& holdDir, const QString& name) {
+    const QByteArray heldPath = QFile::encodeName(holdDir + QLatin1Char('/') + name);
+    const QByteArray mainPath = QFile::encodeName(folder + QLatin1Char('/') + name);
+    struct stat held {};
+    if (::lstat(heldPath.constData(), &held) != 0)
+        return;
+    ::unlink(heldPath.constData());
+    struct stat main {};
+    if (::lstat(mainPath.constData(), &main) == 0 && main.st_dev == held.st_dev &&
+        main.st_ino == held.st_ino && main.st_nlink == 1)
+        ::unlink(mainPath.constData());
+}
+
+void releaseHoldFolder(const QString& folder, const QString& holdDir) {
+    const QStringList names = QDir(holdDir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names)
+        releasePicture(folder, holdDir, name);
+    QDir().rmdir(holdDir);
+}
+
+// Holding folders of copies that ended without letting go (a crash) are released by the next copy.
+void releaseAbandonedHoldFolders(const QString& folder) {
+    const QStringList holders = QDir(folder).entryList({kHoldPrefix + QLatin1Char('*')},
+                                                       QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& holder : holders) {
+        bool ok = false;
+        const qint64 pid = holder.mid(kHoldPrefix.size()).toLongLong(&ok);
+        if (!ok || pid <= 0 || pid == ::getpid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            releaseHoldFolder(folder, folder + QLatin1Char('/') + holder);
+    }
+}
+
 } // namespace
 
 TempFolder::TempFolder(QString path) : path_(std::move(path)) {}
@@ -75,6 +114,24 @@ TempFolder& TempFolder::operator=(TempFolder&&) noexcept = default;
 TempFolder::~TempFolder() {
     for (const QString& file : tempList_)
         QFile::remove(file);
+    if (!holdDir_.isEmpty())
+        releaseHoldFolder(path_, holdDir_);
+}
+
+bool TempFolder::holdPicture(const QString& name, const QByteArray& source) {
+    if (holdDir_.isEmpty()) {
+        const QString dir = path_ + QLatin1Char('/') + kHoldPrefix + QString::number(::getpid());
+        if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        holdDir_ = dir;
+    }
+    const QByteArray link = QFile::encodeName(holdDir_ + QLatin1Char('/') + name);
+    if (held_.contains(name))
+        return true;
+    if (::link(source.constData(), link.constData()) != 0)
+        return false;
+    held_.append(name);
+    return true;
 }
 
 std::optional<TempFolder> TempFolder::Open(QString* error, const QString& base) {
@@ -104,6 +161,7 @@ std::optional<TempFolder> TempFolder::Open(QString* error, const QString& base) 
         *error = QStringLiteral("The temporary folder %1 is open to other users.").arg(path);
         return std::nullopt;
     }
+    releaseAbandonedHoldFolders(path);
     return TempFolder(path);
 }
 
@@ -126,14 +184,19 @@ QString TempFolder::StorePicture(const QString& wantedName, const QByteArray& by
         return {};
     }
     const QByteArray asideName = QFile::encodeName(aside.fileName());
+    int retries = 0;
     for (int number = 1; number < 10000; ++number) {
         const QString candidate = number == 1 ? name : numberedName(name, number);
         if (!IsBareFileName(candidate))
             break;
         const QString target = filePath(candidate);
+        const QByteArray targetName = QFile::encodeName(target);
         // link() creates the name only when it is free: an existing file or link is never replaced.
-        if (::link(asideName.constData(), QFile::encodeName(target).constData()) == 0) {
-            AddToTempList(target);
+        if (::link(asideName.constData(), targetName.constData()) == 0) {
+            if (!holdPicture(candidate, asideName)) {
+                *error = QStringLiteral("Could not keep %1: %2").arg(target, errnoText());
+                return {};
+            }
             return candidate;
         }
         if (errno != EEXIST) {
@@ -143,8 +206,15 @@ QString TempFolder::StorePicture(const QString& wantedName, const QByteArray& by
         QString readError;
         const auto existing = readNoFollow(target, limits::kMaxPictureBytes, &readError);
         if (existing && *existing == bytes) {
-            AddToTempList(target);
-            return candidate;
+            if (holdPicture(candidate, targetName))
+                return candidate;
+            // The copy that held it let go in between: the name may be free now, so try it again.
+            if (errno == ENOENT && ++retries < 8) {
+                --number;
+                continue;
+            }
+            *error = QStringLiteral("Could not keep %1: %2").arg(target, errnoText());
+            return {};
         }
     }
     *error = QStringLiteral("Could not find a free name for %1 in the temporary folder").arg(name);

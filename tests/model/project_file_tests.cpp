@@ -182,6 +182,9 @@ private slots:
         QTest::newRow("absolute picture name")
             << head + "{Picture=/tmp/evil.png\r\nQQ==\r\n}\r\n[Frames=1]\r\n"
             << true << "not a plain file name";
+        QTest::newRow("bad name after a cut-off block")
+            << head + "[Frames=1]\r\n[Frame=1]\r\n{Picture=a.png\r\nQQ==\r\n{Picture=../evil.png\r\n"
+            << true << "not a plain file name";
         QTest::newRow("bad base64") << head + "{Picture=a.png\r\nQQ=*\r\n}\r\n[Frames=1]\r\n"
                                     << true << "damaged";
         QTest::newRow("long line") << head + QByteArray(1024 * 1024 + 1, 'a') + "\r\n[Frames=1]\r\n"

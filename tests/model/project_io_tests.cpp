@@ -104,6 +104,11 @@ private slots:
 
         QVERIFY(!FileOpen(project, dir.filePath("missing.mrp"), *temp, &failure));
         QVERIFY(failure.beepOnly);
+        // A pipe is refused at once instead of blocking the program.
+        const QString pipe = dir.filePath("pipe.mrp");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        QVERIFY(!FileOpen(project, pipe, *temp, &failure));
+        QVERIFY(failure.message.contains("not a regular file"));
     }
 
     void samePictureNameWithOtherBytesGetsItsOwnCopy() {
