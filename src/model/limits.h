@@ -15,5 +15,8 @@ inline constexpr std::int64_t kMaxPictureBytes = 64LL * 1024 * 1024;     // one 
 inline constexpr std::int64_t kMaxAllPictureBytes = 256LL * 1024 * 1024; // all pictures of one project
 inline constexpr std::int64_t kMaxImagePixels = 4096LL * 4096;           // one decoded image
 inline constexpr int kMaxImageSide = 16384;                              // either side of a decoded image
+// The bitmaps of all layers of one stack together: a few lines may each ask for a layer at the frame size
+// limit, and thousands of them must not exhaust memory. Real banners stay far below.
+inline constexpr std::int64_t kMaxStackBitmapBytes = 512LL * 1024 * 1024;
 
 } // namespace morlo::limits

@@ -3,11 +3,51 @@
 #include "model/object_kind.h"
 #include "render/background_layer.h"
 #include "render/border_layer.h"
+#include "render/layer_placement.h"
 #include "render/picture_layer.h"
 #include "render/shape_layer.h"
 #include "render/text_layer.h"
 
 namespace morlo {
+namespace {
+
+qint64 otherLayersBitmapBytes(const LayerStack& view, int except) {
+    qint64 bytes = 0;
+    for (int i = 0; i < view.count(); ++i)
+        if (i != except)
+            bytes += view.layer(i).bitmap.sizeInBytes();
+    return bytes;
+}
+
+// Draws layer `index` of `view` from its line, by the line's kind.
+void PaintLayer(LayerStack& view, int index, ScratchSurfaces& surfaces, const QString& tempDir) {
+    Layer& layer = view.layer(index);
+    const QString& line = layer.name;
+    switch (const ObjectKind kind = KindForRenderer(line, index)) {
+    case ObjectKind::MainBackground:
+        PaintBackgroundLayer(view, line);
+        break;
+    case ObjectKind::Border:
+        PaintBorderLayer(view, index, line, surfaces);
+        break;
+    case ObjectKind::Picture:
+        PaintPictureLayer(layer, line, tempDir);
+        break;
+    case ObjectKind::Text:
+        PaintTextLayer(layer, line, surfaces);
+        break;
+    case ObjectKind::Rectangle:
+    case ObjectKind::RoundedRectangle:
+    case ObjectKind::Ellipse:
+    case ObjectKind::Polygon:
+        PaintShapeLayer(layer, kind, line, surfaces);
+        break;
+    case ObjectKind::None:
+        break;
+    }
+}
+
+} // namespace
 
 void RepaintLayer(LayerStack& view, int index, const RenderContext& context) {
     if (index < 0 || index >= view.count())
@@ -23,30 +63,13 @@ void RepaintLayer(LayerStack& view, int index, const RenderContext& context) {
         surfaces = owned.get();
     }
 
-    const QString& line = view.layer(index).name;
     Layer& layer = view.layer(index);
-    switch (const ObjectKind kind = KindForRenderer(line, index)) {
-    case ObjectKind::MainBackground:
-        PaintBackgroundLayer(view, line);
-        break;
-    case ObjectKind::Border:
-        PaintBorderLayer(view, index, line, *surfaces);
-        break;
-    case ObjectKind::Picture:
-        PaintPictureLayer(layer, line, context.tempDir);
-        break;
-    case ObjectKind::Text:
-        PaintTextLayer(layer, line, *surfaces);
-        break;
-    case ObjectKind::Rectangle:
-    case ObjectKind::RoundedRectangle:
-    case ObjectKind::Ellipse:
-    case ObjectKind::Polygon:
-        PaintShapeLayer(layer, kind, line, *surfaces);
-        break;
-    case ObjectKind::None:
-        break;
-    }
+    // The layers of a stack share one memory budget: a layer that does not fit is drawn empty.
+    const qint64 others = otherLayersBitmapBytes(view, index);
+    if (others < context.maxStackBitmapBytes)
+        PaintLayer(view, index, *surfaces, context.tempDir);
+    if (others + layer.bitmap.sizeInBytes() > context.maxStackBitmapBytes)
+        ClearLayerPicture(layer);
 
     // The object list of an editing view is rebuilt after every redraw; the view's current layer is then the
     // entry to select (layer 0 after the background or the border).

@@ -1,6 +1,7 @@
 #pragma once
 // What RepaintLayer needs to know of the program around it.
 
+#include "model/limits.h"
 #include "render/scratch_surfaces.h"
 
 #include <QString>
@@ -20,6 +21,9 @@ struct RenderContext {
     // The drawing surfaces reused from one redraw to the next. Copies of a context share them; a context
     // must not be used by two threads at once. When empty, every redraw allocates its own.
     std::shared_ptr<ScratchSurfaces> surfaces = MakeScratchSurfaces();
+    // Bytes that the bitmaps of all layers of one stack may take together; a layer that would go beyond is
+    // drawn empty.
+    qint64 maxStackBitmapBytes = limits::kMaxStackBitmapBytes;
 };
 
 } // namespace morlo

@@ -231,6 +231,27 @@ private slots:
 class FrameLayerTests : public QObject {
     Q_OBJECT
 private slots:
+    void layersShareOneMemoryBudget() {
+        // Room for three 100x100 rectangles: the fourth is drawn empty, and redrawing one that fits keeps it.
+        RenderContext context;
+        context.maxStackBitmapBytes = 3 * 100 * 100 * 4;
+        LayerStack stack;
+        const QString rectangle = LineWith(ObjectKind::Rectangle, {{"W=", 100}, {"H=", 100}});
+        for (int i = 1; i <= 4; ++i) {
+            stack.layer(stack.addLayer()).name = rectangle;
+            RepaintLayer(stack, i, context);
+        }
+        QCOMPARE(stack.layer(3).bitmap.size(), QSize(100, 100));
+        QVERIFY(stack.layer(4).bitmap.isNull());
+        QCOMPARE(stack.layer(4).displayWidth, 0);
+        RepaintLayer(stack, 2, context);
+        QCOMPARE(stack.layer(2).bitmap.size(), QSize(100, 100));
+        // A layer that grows beyond the budget loses its old picture instead of keeping a stale one.
+        stack.layer(2).name = LineWith(ObjectKind::Rectangle, {{"W=", 200}, {"H=", 100}});
+        RepaintLayer(stack, 2, context);
+        QVERIFY(stack.layer(2).bitmap.isNull());
+    }
+
     void backgroundFillsTheFrameAndSetsTheDeskColour() {
         LayerStack stack;
         stack.layer(0).name =
