@@ -147,9 +147,13 @@ void cropFrames(TGIFImage& image) {
         const int delay = frame.controlExtension()->delay;
         if (cropTransparentBorders(frame))
             continue;
-        if (i > 0 && image.frame(i - 1).transparent()) {
-            // A longer pause than the field holds keeps the largest one it can hold.
-            TGIFGraphicControlExtension* previous = image.frame(i - 1).controlExtension();
+        if (i > 0) {
+            // The frame before shows on for the time of the frame that goes, transparent or not, so the
+            // animation keeps its length. A longer pause than the field holds keeps the largest it can hold.
+            TGIFSubImage& before = image.frame(i - 1);
+            TGIFGraphicControlExtension* previous = before.controlExtension();
+            if (!previous)
+                previous = &before.addControlExtension();
             previous->delay = static_cast<std::uint16_t>(std::min(65535, previous->delay + delay));
         }
         image.deleteFrame(i);

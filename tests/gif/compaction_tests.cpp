@@ -179,8 +179,8 @@ private slots:
         QCOMPARE(warnings, QStringList{"Color not in color table"});
     }
 
-    // Frame 2 equal to frame 1: it becomes transparent, is cropped to nothing and deleted with its delay;
-    // one frame remains, the looping extension and the control extension go, the file is "87a".
+    // Frame 2 equal to frame 1: it becomes transparent, is cropped to nothing and deleted; one frame remains,
+    // the looping extension and the control extension go, the file is "87a".
     void compactEqualFrames() {
         const auto frame = picture(20, 10, {kRed, kBlue, kWhite}, [](int x, int y) { return (x + y) % 3; });
         TGIFImage image;
@@ -192,6 +192,20 @@ private slots:
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes.data()), 6), QByteArray("GIF87a"));
         QCOMPARE(int(bytes[10]) & 0x08, 0x08);
         verifyDecoded(image, {frame});
+    }
+
+    // A repeated frame that is dropped hands its delay to the frame before, which is not transparent: the
+    // animation keeps its length.
+    void droppedFrameKeepsItsTime() {
+        const auto first = picture(20, 10, {kRed, kBlue, kWhite}, [](int x, int y) { return (x + y) % 3; });
+        const auto last = picture(20, 10, {kRed, kBlue, kWhite}, [](int x, int) { return x % 3; });
+        TGIFImage image;
+        assemble(image, {first, first, last}, {50, 70, 30});
+        QCOMPARE(image.frameCount(), 2);
+        QVERIFY(!image.frame(0).transparent());
+        QCOMPARE(image.frame(0).controlExtension()->delay, std::uint16_t(120));
+        QCOMPARE(image.frame(1).controlExtension()->delay, std::uint16_t(30));
+        verifyDecoded(image, {first, last});
     }
 
     // Frame 2 differs in a small L-shaped area and frame 3 equals frame 2: frame 2 shrinks to the box of the
