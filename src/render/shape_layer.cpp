@@ -1,5 +1,6 @@
 #include "render/shape_layer.h"
 
+#include "model/line_builder.h"
 #include "model/object_line.h"
 #include "render/color_ref.h"
 #include "render/gdi_drawing.h"
@@ -22,30 +23,6 @@ int RoundVertex(long double value) {
     if (std::abs(value - half) < 1e-9L)
         value = half;
     return static_cast<int>(std::nearbyint(value));
-}
-
-struct ShapeValues {
-    int x, y, w, h, transp, radius, fillType, backgrColor, borderW, borderColor, visible;
-    int gradColor1, gradColor2, angle;
-};
-
-ShapeValues ReadShape(const QString& line) {
-    ShapeValues v;
-    v.x = DecodeInt(line, "X");
-    v.y = DecodeInt(line, "Y");
-    v.w = DecodeInt(line, "W");
-    v.h = DecodeInt(line, "H");
-    v.transp = DecodeInt(line, "Transp");
-    v.radius = DecodeInt(line, "Radius");
-    v.fillType = DecodeInt(line, "FillType");
-    v.backgrColor = DecodeInt(line, "BackgrColor");
-    v.borderW = DecodeInt(line, "BorderW");
-    v.borderColor = DecodeInt(line, "BorderColor");
-    v.visible = DecodeInt(line, "Visible");
-    v.gradColor1 = DecodeInt(line, "GradColor1");
-    v.gradColor2 = DecodeInt(line, "GradColor2");
-    v.angle = DecodeInt(line, "Angle");
-    return v;
 }
 
 } // namespace
@@ -74,7 +51,7 @@ QVector<QPoint> PolygonVertices(int count, int width, int height, int borderWidt
 }
 
 void PaintShapeLayer(Layer& layer, ObjectKind kind, const QString& line, ScratchSurfaces& surfaces) {
-    const ShapeValues v = ReadShape(line);
+    const ShapeValues v = DecodeShapeValues(line);
     layer.position = QPoint(v.x, v.y);
     layer.transparency = TransparencyFromLine(v.transp);
     layer.rotation = RotationFromAngle(v.angle);

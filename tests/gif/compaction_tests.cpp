@@ -82,15 +82,6 @@ void verifyDecoded(const TGIFImage& image, const std::vector<IndexedBitmap>& exp
         QVERIFY2(sameColors(frames[qsizetype(i)], expected[i]), qPrintable(QString("frame %1").arg(i)));
 }
 
-template <class F> QString errorOf(F&& action) {
-    try {
-        action();
-    } catch (const GIFError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return {};
-}
-
 } // namespace
 
 class CompactionTests : public QObject {

@@ -6,6 +6,7 @@
 #include "gif/create_gif.h"
 #include "gif/frame_color_count.h"
 #include "gif/gif_writer.h"
+#include "gif_test_support.h"
 #include "model/default_lines.h"
 #include "model/object_kind.h"
 #include "model/object_line.h"
@@ -44,10 +45,6 @@ QString ellipse(int x, int y, int colour, int fillType = 0) {
     line = ReplaceValue(line, "BackgrColor=", colour);
     line = ReplaceValue(line, "FillType=", fillType);
     return line;
-}
-
-QByteArray toBytes(const std::vector<std::uint8_t>& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
 // The frames of a GIF as Qt's reader shows them (each frame drawn over the previous ones).
@@ -145,7 +142,7 @@ private slots:
         GifOutput output;
         const CreateGifResult result = CreateGIF(project, output, *temp, {});
         QVERIFY2(result.ok, qPrintable(result.error));
-        const QByteArray bytes = toBytes(gif::WriteGIF(output.OutputGIF));
+        const QByteArray bytes = gif::test::toQByteArray(gif::WriteGIF(output.OutputGIF));
         QVERIFY(!bytes.contains("NETSCAPE2.0"));
         QVERIFY(!bytes.contains(QByteArray("\x21\xF9", 2)));
         QVERIFY(result.sharedPalette);
@@ -163,7 +160,7 @@ private slots:
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(result.bestFrame, 2);
         QVERIFY(!result.dithered);
-        const QByteArray bytes = toBytes(gif::WriteGIF(output.OutputGIF));
+        const QByteArray bytes = gif::test::toQByteArray(gif::WriteGIF(output.OutputGIF));
         QVERIFY(bytes.startsWith("GIF89a"));
         QVERIFY(bytes.contains(QByteArray("NETSCAPE2.0\x03\x01\x00\x00\x00", 16)));
         // Delays survive compaction in the control extensions (2, 4, 2 hundredths).
@@ -205,7 +202,7 @@ private slots:
             QVERIFY(sub.transparent());
             QCOMPARE(sub.activeColorMap().entry(sub.transparentIndex()).toColorRef(), 16777215u);
         }
-        const QList<QImage> decoded = decodeFrames(toBytes(gif::WriteGIF(image)));
+        const QList<QImage> decoded = decodeFrames(gif::test::toQByteArray(gif::WriteGIF(image)));
         QCOMPARE(decoded.size(), 2);
         QCOMPARE(qAlpha(decoded[1].pixel(29, 9)), 0);
         QCOMPARE(qAlpha(decoded[1].pixel(0, 0)), 0);
@@ -294,7 +291,7 @@ private slots:
         GifOutput output;
         const CreateGifResult result = CreateGIF(project, output, *temp, {});
         QVERIFY2(result.ok, qPrintable(result.error));
-        const QByteArray bytes = toBytes(gif::WriteGIF(output.OutputGIF));
+        const QByteArray bytes = gif::test::toQByteArray(gif::WriteGIF(output.OutputGIF));
         const QList<QImage> decoded = decodeFrames(bytes);
         QCOMPARE(decoded.size(), project.FrameCount());
         for (int i = 1; i <= project.FrameCount(); ++i) {

@@ -17,6 +17,16 @@
 
 namespace morlo::gif::test {
 
+// The message of the GIFError that `action` throws; empty when it throws none.
+template <class F> QString errorOf(F&& action) {
+    try {
+        action();
+    } catch (const GIFError& error) {
+        return QString::fromStdString(error.what());
+    }
+    return {};
+}
+
 inline QByteArray toQByteArray(const std::vector<std::uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }

@@ -37,15 +37,6 @@ std::vector<std::uint8_t> slice(const std::vector<std::uint8_t>& bytes, std::siz
             bytes.begin() + static_cast<std::ptrdiff_t>(at + size)};
 }
 
-template <class F> QString errorOf(F&& action) {
-    try {
-        action();
-    } catch (const GIFError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return {};
-}
-
 } // namespace
 
 class GifWriterTests : public QObject {

@@ -26,15 +26,6 @@ RgbBitmap bitmapOf(int width, int height, const std::vector<RgbColor>& pixels) {
     return bitmap;
 }
 
-template <class F> QString errorOf(F&& action) {
-    try {
-        action();
-    } catch (const GIFError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return {};
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(morlo::gif::DitherMode)

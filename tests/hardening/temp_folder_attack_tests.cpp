@@ -4,6 +4,7 @@
 // folder, no write may follow a planted name, no read may see half a file, and no picture may replace
 // another.
 
+#include "common/file_helpers.h"
 #include "common/test_registry.h"
 #include "hardening/child_process.h"
 #include "hardening/stored_picture.h"
@@ -22,18 +23,10 @@
 #include <unistd.h>
 
 using namespace morlo;
+using morlo::test::readAll;
+using morlo::test::writeAll;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QByteArray projectEmbedding(const QByteArray& pictureName, const QString& lineName) {
     const QString line = NewPictureLine(QSize(2, 2), QSize(468, 60), lineName);

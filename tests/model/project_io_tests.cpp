@@ -1,5 +1,6 @@
 // Opening and saving projects through the temporary folder.
 
+#include "common/file_helpers.h"
 #include "common/test_registry.h"
 #include "model/default_lines.h"
 #include "model/object_line.h"
@@ -14,18 +15,10 @@
 #include <sys/stat.h>
 
 using namespace morlo;
+using morlo::test::readAll;
+using morlo::test::writeAll;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QByteArray projectWithPicture(const QString& name, const QByteArray& bytes) {
     const QString line = NewPictureLine(QSize(2, 2), QSize(468, 60), name);
