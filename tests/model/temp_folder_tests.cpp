@@ -92,6 +92,28 @@ private slots:
         QVERIFY(QDir(folder->path()).entryList({".incoming-*"}, QDir::Files | QDir::Hidden).isEmpty());
     }
 
+    void releasesPicturesHeldByEndedCopies() {
+        QTemporaryDir base;
+        QString error;
+        auto folder = TempFolder::Open(&error, base.path());
+        QVERIFY(folder);
+        // A copy that crashed left its hold on "lost.png"; one that runs still holds "kept.png".
+        const QString lost = folder->filePath("lost.png"), kept = folder->filePath("kept.png");
+        QVERIFY(QFile(lost).open(QIODevice::WriteOnly) && QFile(kept).open(QIODevice::WriteOnly));
+        const QString crashed = folder->path() + "/.held-999999999",
+                      running = folder->path() + QString("/.held-%1").arg(::getppid());
+        QVERIFY(QDir().mkdir(crashed) && QDir().mkdir(running));
+        QVERIFY(::link(QFile::encodeName(lost).constData(),
+                       QFile::encodeName(crashed + "/lost.png").constData()) == 0);
+        QVERIFY(::link(QFile::encodeName(kept).constData(),
+                       QFile::encodeName(running + "/kept.png").constData()) == 0);
+        folder.reset();
+        QVERIFY(TempFolder::Open(&error, base.path()));
+        QVERIFY(!QFile::exists(lost));
+        QVERIFY(!QDir(crashed).exists());
+        QVERIFY(QFile::exists(kept));
+    }
+
     void deletesRegisteredFilesAtTheEnd() {
         QTemporaryDir base;
         QString error;
