@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QTemporaryFile>
 #include <cmath>
 #include <set>
 
@@ -185,11 +186,10 @@ CreateGifResult CreateGIF(Project& project, GifOutput& output, TempFolder& temp,
         exportFolder = request.exportPath;
         if (!exportFolder.endsWith(QLatin1Char('/')))
             exportFolder += QLatin1Char('/');
-        QFile probe(exportFolder + QStringLiteral("test.txt"));
-        if (!probe.open(QIODevice::WriteOnly))
+        // The write test uses a fresh name of its own, so that a file the user keeps there is never touched.
+        QTemporaryFile probe(exportFolder + QStringLiteral(".morlo-write-test-XXXXXX"));
+        if (!probe.open())
             return failed(replaceFirst(request.texts.couldNotWrite, QStringLiteral("%f"), exportFolder));
-        probe.close();
-        probe.remove();
     }
     progress(0);
 

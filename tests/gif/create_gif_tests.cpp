@@ -245,12 +245,17 @@ private slots:
         QCOMPARE(QFileInfo(dir.filePath("one.bmp")).size(), qint64(54 + 12 * 3 * 8));
 
         QDir(dir.path()).mkdir("out");
+        QFile keep(dir.filePath("out/test.txt")); // a file of the user's own, untouched by the write test
+        QVERIFY(keep.open(QIODevice::WriteOnly) && keep.write("mine") == 4);
+        keep.close();
         request.mode = CreateGifMode::ExportFrames;
         request.exportPath = dir.filePath("out") + "/";
         result = CreateGIF(project, output, *temp, request);
         QVERIFY2(result.ok, qPrintable(result.error));
-        QCOMPARE(QDir(dir.filePath("out")).entryList(QDir::Files),
-                 QStringList({"banner-1.bmp", "banner-2.bmp", "banner-3.bmp"}));
+        QCOMPARE(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"banner-1.bmp", "banner-2.bmp", "banner-3.bmp", "test.txt"}));
+        QVERIFY(keep.open(QIODevice::ReadOnly));
+        QCOMPARE(keep.readAll(), QByteArray("mine"));
         QCOMPARE(QImage(dir.filePath("out/banner-2.bmp")).pixel(0, 0), qRgb(0, 255, 0));
 
         request.exportPath = dir.filePath("missing-folder");
