@@ -147,7 +147,7 @@ void cropFrames(TGIFImage& image) {
         const int delay = frame.controlExtension()->delay;
         if (cropTransparentBorders(frame))
             continue;
-        if (i > 0) {
+        if (i > 0 && delay > 0) {
             // The frame before shows on for the time of the frame that goes, transparent or not, so the
             // animation keeps its length. A longer pause than the field holds keeps the largest it can hold.
             TGIFSubImage& before = image.frame(i - 1);

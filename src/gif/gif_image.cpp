@@ -58,7 +58,7 @@ void TGIFColorMap::assign(std::vector<RgbColor> entries, bool sorted) {
     if (entries.size() > static_cast<std::size_t>(kMaxEntries))
         throw GIFError("Color table overflow");
     entries_ = std::move(entries);
-    sorted_ = sorted;
+    sorted_ = sorted && !entries_.empty(); // an empty table is never written, so it cannot claim an order
 }
 
 int TGIFColorMap::IndexOfColor(std::uint32_t colorRef) const {

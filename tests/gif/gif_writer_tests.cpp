@@ -126,6 +126,9 @@ private slots:
         image.frame(1).localColorMap().importPalette({{1, 2, 3}, {4, 5, 6}});
         image.frame(1).localColorMap().setSorted(true);
         QCOMPARE(slice(WriteGIF(image), 3, 3), bytesOf({'8', '9', 'a'}));
+        // A local table emptied by the sorting step is not written and claims no order.
+        image.frame(1).localColorMap().assign({}, true);
+        QCOMPARE(slice(WriteGIF(image), 3, 3), bytesOf({'8', '7', 'a'}));
         image.frame(1).localColorMap().clear();
 
         image.frame(0).addLoopExtension(0);
