@@ -108,10 +108,9 @@ int ExportFrameCommand(int frameNumber, const QString& bmpPath, const QString& p
         return 1;
     Project& project = opened.project;
     if (frameNumber < 1 || frameNumber > project.FrameCount())
-        return fail(QStringLiteral("%1: there is no frame %2 (the project has %3 frames)")
-                        .arg(projectPath)
-                        .arg(frameNumber)
-                        .arg(project.FrameCount()));
+        return fail(projectPath + QStringLiteral(": there is no frame %1 (the project has %2 frames)")
+                                      .arg(frameNumber)
+                                      .arg(project.FrameCount()));
     project.ChangeFrame(frameNumber);
     return runExport(opened, CreateGifMode::ExportFrame, bmpPath);
 }
@@ -130,7 +129,12 @@ int InfoCommand(const QString& projectPath) {
     for (int i = 1; i <= project.FrameCount(); ++i) {
         const QStringList& lines = frames[static_cast<size_t>(i)];
         const int delay = lines.isEmpty() ? 0 : DecodeInt(lines.front(), QStringLiteral("Delay"));
-        const int objects = std::max(0, static_cast<int>(lines.size()) - 2);
+        // The drawn objects lie between the background line (first) and the border line (last).
+        int objects = static_cast<int>(lines.size());
+        if (!lines.isEmpty() && lines.front().startsWith(QLatin1String("Main Background")))
+            --objects;
+        if (lines.size() > 1 && lines.back().startsWith(QLatin1String("Border")))
+            --objects;
         std::printf("Frame %d: delay %d ms, %d object%s\n", i, delay, objects, objects == 1 ? "" : "s");
     }
     return 0;

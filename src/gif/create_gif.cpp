@@ -150,7 +150,9 @@ std::uint16_t DelayToHundredths(int milliseconds) {
 }
 
 QString FrameBmpFileName(const Project& project, int frameNumber) {
-    return QStringLiteral("%1-%2.bmp").arg(QFileInfo(project.FileName()).completeBaseName()).arg(frameNumber);
+    // Concatenated, not formatted: a file name may itself hold "%1".
+    return QFileInfo(project.FileName()).completeBaseName() + QLatin1Char('-') +
+           QString::number(frameNumber) + QStringLiteral(".bmp");
 }
 
 QImage ComposeFrame(Project& project, LayerStack& compositionView, int frameNumber) {
@@ -335,8 +337,10 @@ CreateGifResult CreateGIF(Project& project, GifOutput& output, TempFolder& temp,
         return failed(QString::fromStdString(e.what()));
     }
 
-    const QFileInfo info(project.FileName());
-    output.GIFFileName = info.dir().filePath(info.completeBaseName() + QStringLiteral(".gif"));
+    const QString& fileName = project.FileName();
+    const QString suffix = QFileInfo(fileName).suffix();
+    output.GIFFileName = (suffix.isEmpty() ? fileName + QLatin1Char('.') : fileName.chopped(suffix.size())) +
+                         QStringLiteral("gif");
     result.ok = true;
     return result;
 }

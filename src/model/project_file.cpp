@@ -60,6 +60,32 @@ std::optional<int> frameCountOf(QByteArrayView line) {
     return count;
 }
 
+// The frame size is set by a frame's background line; other first lines (an odd frame) set nothing.
+bool frameSizeWithinLimit(const QString& firstLine) {
+    if (!firstLine.startsWith(QLatin1String("Main Background")))
+        return true;
+    const int w = DecodeInt(firstLine, QStringLiteral("W"));
+    const int h = DecodeInt(firstLine, QStringLiteral("H"));
+    return w <= limits::kMaxFrameSide && h <= limits::kMaxFrameSide;
+}
+
+QString tooManyFramesReason() {
+    return QStringLiteral("it has more than %1 frames").arg(limits::kMaxFrames);
+}
+QString frameTooLargeReason() {
+    return QStringLiteral("its frames are larger than %1 by %1 pixels").arg(limits::kMaxFrameSide);
+}
+QString lineTooLongReason() {
+    return QStringLiteral("it has a line longer than %1 MiB").arg(limits::kMaxLineBytes / (1024 * 1024));
+}
+
+// Line breaks, and blanks at the ends of lines, carry no meaning in base64 text.
+void appendBase64Line(QByteArray& base64, QByteArrayView line) {
+    for (const char c : line)
+        if (c != ' ' && c != '\t' && c != '\r')
+            base64.append(c);
+}
+
 bool checkPictureName(const QString& name, ProjectFileError* error) {
     if (IsBareFileName(name))
         return true;
@@ -98,16 +124,16 @@ bool extractPictures(const std::vector<QByteArrayView>& lines, ProjectFileConten
         for (; j < end; ++j) {
             if (base64.size() + lines[j].size() > limits::kMaxPictureBytes / 3 * 4 + 4) {
                 error->notAProjectFile = false;
-                error->reason = QStringLiteral("the picture %1 is larger than %2 MiB")
-                                    .arg(name)
-                                    .arg(limits::kMaxPictureBytes / (1024 * 1024));
+                error->reason = QStringLiteral("the picture %2 is larger than %1 MiB")
+                                    .arg(limits::kMaxPictureBytes / (1024 * 1024))
+                                    .arg(name);
                 return false;
             }
-            base64.append(lines[j].data(), lines[j].size());
+            appendBase64Line(base64, lines[j]);
         }
         auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded) {
-            error->notAProjectFile = true;
+            error->notAProjectFile = false; // the reason is shown with the could-not-open message
             error->reason = QStringLiteral("the picture %1 is damaged").arg(name);
             return false;
         }
@@ -130,12 +156,6 @@ bool extractPictures(const std::vector<QByteArrayView>& lines, ProjectFileConten
     return true;
 }
 
-bool frameSizeWithinLimit(const QString& backgroundLine) {
-    const int w = DecodeInt(backgroundLine, QStringLiteral("W"));
-    const int h = DecodeInt(backgroundLine, QStringLiteral("H"));
-    return w <= limits::kMaxFrameSide && h <= limits::kMaxFrameSide;
-}
-
 } // namespace
 
 std::optional<ProjectFileContent> ParseProjectFile(const QByteArray& data, ProjectFileError* error) {
@@ -147,9 +167,7 @@ std::optional<ProjectFileContent> ParseProjectFile(const QByteArray& data, Proje
     if (lines.empty() || lines.front() != QByteArrayView(kProjectFileHeader))
         return fail(error, true, QStringLiteral("it does not begin with the project file header"));
     if (!longestLineWithinLimit(lines))
-        return fail(
-            error, false,
-            QStringLiteral("it has a line longer than %1 MiB").arg(limits::kMaxLineBytes / (1024 * 1024)));
+        return fail(error, false, lineTooLongReason());
 
     ProjectFileContent content;
     if (!extractPictures(lines, &content, error))
@@ -164,7 +182,7 @@ std::optional<ProjectFileContent> ParseProjectFile(const QByteArray& data, Proje
     if (!count || *count < 1)
         return fail(error, true, QStringLiteral("its frame count is not a number from 1 up"));
     if (*count > limits::kMaxFrames)
-        return fail(error, false, QStringLiteral("it has more than %1 frames").arg(limits::kMaxFrames));
+        return fail(error, false, tooManyFramesReason());
 
     content.frames.resize(static_cast<size_t>(*count));
     int frame = 0; // 0: before the first section; sections past the count are read into nothing
@@ -178,9 +196,7 @@ std::optional<ProjectFileContent> ParseProjectFile(const QByteArray& data, Proje
     }
     for (const QStringList& lines_ : content.frames) {
         if (!lines_.isEmpty() && !frameSizeWithinLimit(lines_.front()))
-            return fail(
-                error, false,
-                QStringLiteral("its frames are larger than %1 by %1 pixels").arg(limits::kMaxFrameSide));
+            return fail(error, false, frameTooLargeReason());
     }
     return content;
 }
@@ -226,6 +242,17 @@ QStringList PictureNamesInUse(const std::vector<QStringList>& frames) {
 
 std::optional<QByteArray> BuildProjectFile(const std::vector<QStringList>& frames,
                                            const PictureReader& readPicture, QString* error) {
+    // A file that reading would refuse is not written: the limits hold for saving as well.
+    if (frames.size() > static_cast<size_t>(limits::kMaxFrames)) {
+        *error = tooManyFramesReason();
+        return std::nullopt;
+    }
+    for (const QStringList& frame : frames) {
+        if (!frame.isEmpty() && !frameSizeWithinLimit(frame.front())) {
+            *error = frameTooLargeReason();
+            return std::nullopt;
+        }
+    }
     QByteArray out;
     const auto appendLine = [&out](QByteArrayView line) {
         out.append(line.data(), line.size());
@@ -252,8 +279,14 @@ std::optional<QByteArray> BuildProjectFile(const std::vector<QStringList>& frame
     appendLine(QByteArray("[Frames=") + QByteArray::number(static_cast<qlonglong>(frames.size())) + "]");
     for (size_t f = 0; f < frames.size(); ++f) {
         appendLine(QByteArray("[Frame=") + QByteArray::number(static_cast<qulonglong>(f + 1)) + "]");
-        for (const QString& line : frames[f])
-            appendLine(line.toUtf8());
+        for (const QString& line : frames[f]) {
+            const QByteArray bytes = line.toUtf8();
+            if (bytes.size() > limits::kMaxLineBytes) {
+                *error = lineTooLongReason();
+                return std::nullopt;
+            }
+            appendLine(bytes);
+        }
     }
     return out;
 }

@@ -146,10 +146,13 @@ std::optional<QSize> OpenDialog1PreviewFile(LayerStack& view, const QString& pat
     std::optional<QStringList> lines = ParseFirstFrame(*data);
     if (!lines)
         return std::nullopt;
+    // A file that opening would refuse shows nothing; otherwise its pictures are extracted as opening does,
+    // and the first frame's lines name them as the opened project will.
     OpenFailure failure;
-    std::optional<std::vector<QStringList>> frames = ReadProjectForOpen(path, temp, &failure);
-    if (frames && !frames->empty())
-        lines = frames->front(); // the same lines with pictures renamed where that was needed
+    const std::optional<std::vector<QStringList>> frames = ReadProjectForOpen(path, temp, &failure);
+    if (!frames)
+        return std::nullopt;
+    lines = frames->front();
     BuildFrameLayers(view, *lines, context, true);
     view.mergeAll();
     if (lines->isEmpty())

@@ -63,8 +63,8 @@ std::optional<QByteArray> readNoFollow(const QString& path, qint64 limit, QStrin
 QString numberedName(const QString& name, int number) {
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot <= 0)
-        return QStringLiteral("%1-%2").arg(name).arg(number);
-    return QStringLiteral("%1-%2%3").arg(name.left(dot)).arg(number).arg(name.mid(dot));
+        return name + QLatin1Char('-') + QString::number(number);
+    return name.left(dot) + QLatin1Char('-') + QString::number(number) + name.mid(dot);
 }
 
 constexpr QLatin1StringView kHoldPrefix(".held-");
@@ -195,6 +195,7 @@ QString TempFolder::StorePicture(const QString& wantedName, const QByteArray& by
         if (::link(asideName.constData(), targetName.constData()) == 0) {
             if (!holdPicture(candidate, asideName)) {
                 *error = QStringLiteral("Could not keep %1: %2").arg(target, errnoText());
+                ::unlink(targetName.constData()); // held by no copy, it would never be deleted
                 return {};
             }
             return candidate;

@@ -232,6 +232,9 @@ private slots:
               frame(background(12, 8, "BackgrColor=16711680"))});
         project.ChangeFrame(3);
         QCOMPARE(FrameBmpFileName(project, 3), QString("banner-3.bmp"));
+        Project percent;
+        load(percent, {frame(background(4, 4))}, "sale%1.mrp");
+        QCOMPARE(FrameBmpFileName(percent, 2), QString("sale%1-2.bmp"));
         GifOutput output;
         CreateGifRequest request;
         request.mode = CreateGifMode::ExportFrame;

@@ -124,6 +124,35 @@ private slots:
         QVERIFY(none.asked.size() == 1); // the unsafe name is never read
     }
 
+    void saveRefusesWhatReadingWouldRefuse() {
+        FakePictures none;
+        QString error;
+        QStringList wide = newProjectFrames()[0];
+        wide[0] = ReplaceValue(wide[0], "W=", 4097);
+        QVERIFY(!BuildProjectFile({wide}, none.reader(), &error));
+        QCOMPARE(error, QString("its frames are larger than 4096 by 4096 pixels"));
+        QStringList longText = newProjectFrames()[0];
+        longText.insert(1, ReplaceText(NewObjectLine(ObjectKind::Text), QString(1024 * 1024, 'x')));
+        QVERIFY(!BuildProjectFile({longText}, none.reader(), &error));
+        QCOMPARE(error, QString("it has a line longer than 1 MiB"));
+        QVERIFY(!BuildProjectFile(std::vector<QStringList>(10001), none.reader(), &error));
+        QCOMPARE(error, QString("it has more than 10000 frames"));
+        // A first line that is not a background sets no frame size.
+        ProjectFileError readError;
+        QVERIFY(ParseProjectFile(QByteArray(kProjectFileHeader) +
+                                     "\r\n[Frames=1]\r\n[Frame=1]\r\nRectangle,W=5000\r\n",
+                                 &readError));
+    }
+
+    void base64ToleratesBlanks() {
+        ProjectFileError error;
+        const auto content = ParseProjectFile(QByteArray(kProjectFileHeader) +
+                                                  "\r\n{Picture=a.png\r\nQU \r\nJD\t\r\n}\r\n[Frames=1]\r\n",
+                                              &error);
+        QVERIFY2(content, qPrintable(error.reason));
+        QCOMPARE(content->pictures[0].bytes, QByteArray("ABC"));
+    }
+
     void framesAndSections() {
         const QByteArray head = QByteArray(kProjectFileHeader) + "\r\n";
         ProjectFileError error;
@@ -186,7 +215,7 @@ private slots:
             << head + "[Frames=1]\r\n[Frame=1]\r\n{Picture=a.png\r\nQQ==\r\n{Picture=../evil.png\r\n"
             << true << "not a plain file name";
         QTest::newRow("bad base64") << head + "{Picture=a.png\r\nQQ=*\r\n}\r\n[Frames=1]\r\n"
-                                    << true << "damaged";
+                                    << false << "damaged";
         QTest::newRow("long line") << head + QByteArray(1024 * 1024 + 1, 'a') + "\r\n[Frames=1]\r\n"
                                    << false << "longer than 1 MiB";
     }

@@ -75,6 +75,8 @@ private slots:
         QCOMPARE(folder->StorePicture("logo.png", "second", &error), QString("logo-2.png"));
         QCOMPARE(*folder->ReadPicture("logo.png", &error), QByteArray("first"));
         QCOMPARE(*folder->ReadPicture("logo-2.png", &error), QByteArray("second"));
+        QCOMPARE(folder->StorePicture("logo%2.png", "first", &error), QString("logo%2.png"));
+        QCOMPARE(folder->StorePicture("logo%2.png", "other", &error), QString("logo%2-2.png"));
         // Commas become "_".
         QCOMPARE(folder->StorePicture("a,b.png", "x", &error), QString("a_b.png"));
 
