@@ -157,18 +157,21 @@ QString FrameBmpFileName(const Project& project, int frameNumber) {
 
 QImage ComposeFrame(Project& project, LayerStack& compositionView, int frameNumber) {
     const QSize frameSize = project.IE1().layer(0).bitmap.size();
-    RenderContext context = project.GetRenderContext();
-    BuildFrameLayers(compositionView, project.Frames()[static_cast<size_t>(frameNumber)], context, true);
-    compositionView.mergeAll();
+    // The layers stay from one frame to the next, so that objects that only move are not drawn again. All
+    // layers composed over the frame area give what merging them into the background and cutting that to
+    // the frame size gives: the background keeps its origin, and what lies beyond is cut away.
+    UpdateFrameLayers(compositionView, project.Frames()[static_cast<size_t>(frameNumber)],
+                      project.GetRenderContext());
     QImage frame(frameSize, QImage::Format_RGB32);
     if (frame.isNull())
         return frame;
-    frame.fill(Qt::black);
-    const QImage& merged = compositionView.layer(0).bitmap;
-    for (int y = 0; y < std::min(frameSize.height(), merged.height()); ++y) {
-        const auto* source = reinterpret_cast<const QRgb*>(merged.constScanLine(y));
+    const QImage composed = compositionView.compose(QRect(compositionView.layer(0).position, frameSize));
+    if (composed.isNull())
+        return QImage();
+    for (int y = 0; y < frameSize.height(); ++y) {
+        const auto* source = reinterpret_cast<const QRgb*>(composed.constScanLine(y));
         auto* target = reinterpret_cast<QRgb*>(frame.scanLine(y));
-        for (int x = 0; x < std::min(frameSize.width(), merged.width()); ++x)
+        for (int x = 0; x < frameSize.width(); ++x)
             target[x] = qUnpremultiply(source[x]) | 0xFF000000u;
     }
     return frame;

@@ -26,6 +26,8 @@ struct ShapeValues {
     int gradColor1 = 0;
     int gradColor2 = 0;
     int visible = 0;
+
+    friend bool operator==(const ShapeValues&, const ShapeValues&) = default;
 };
 
 // "Text".

@@ -19,11 +19,30 @@ qint64 otherLayersBitmapBytes(const LayerStack& view, int except) {
     return bytes;
 }
 
+// True when the layer's bitmap is the one the renderer drew from a line that gives the same picture as
+// `line`: a shape or text that only moved, turned or changed its opacity keeps its picture.
+bool keepsPicture(const Layer& layer, ObjectKind kind, const QString& line, int index) {
+    if (layer.bitmap.isNull() || layer.drawnFrom.isEmpty() ||
+        layer.bitmap.cacheKey() != layer.drawnBitmapKey || KindForRenderer(layer.drawnFrom, index) != kind)
+        return false;
+    if (IsShapeKind(kind))
+        return SameShapePicture(layer.drawnFrom, line);
+    return kind == ObjectKind::Text && SameTextPicture(layer.drawnFrom, line);
+}
+
 // Draws layer `index` of `view` from its line, by the line's kind.
 void PaintLayer(LayerStack& view, int index, ScratchSurfaces& surfaces, const QString& tempDir) {
     Layer& layer = view.layer(index);
     const QString& line = layer.name;
-    switch (const ObjectKind kind = KindForRenderer(line, index)) {
+    const ObjectKind kind = KindForRenderer(line, index);
+    if (keepsPicture(layer, kind, line, index)) {
+        if (kind == ObjectKind::Text)
+            PlaceTextLayer(layer, line);
+        else
+            PlaceShapeLayer(layer, line);
+        return;
+    }
+    switch (kind) {
     case ObjectKind::MainBackground:
         PaintBackgroundLayer(view, line);
         break;
@@ -70,6 +89,8 @@ void RepaintLayer(LayerStack& view, int index, const RenderContext& context) {
         PaintLayer(view, index, *surfaces, context.tempDir);
     if (others + layer.bitmap.sizeInBytes() > context.maxStackBitmapBytes)
         ClearLayerPicture(layer);
+    layer.drawnFrom = layer.bitmap.isNull() ? QString() : layer.name;
+    layer.drawnBitmapKey = layer.bitmap.cacheKey();
 
     // The object list of an editing view is rebuilt after every redraw; the view's current layer is then the
     // entry to select (layer 0 after the background or the border).

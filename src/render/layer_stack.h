@@ -26,6 +26,11 @@ struct Layer {
     bool locked = false;    // locked layers stay put under the mouse
     bool visible = true;    // invisible layers are neither composed nor hit
     QImage bitmap;          // Format_ARGB32_Premultiplied; per-pixel alpha
+    // Set by the renderer: the line the bitmap was drawn from and the bitmap's cache key at that moment, so
+    // that a redraw for a change of placement alone (position, opacity, rotation) can keep the picture.
+    // Any other change of the bitmap changes its cache key. Not part of snapshots.
+    QString drawnFrom;
+    qint64 drawnBitmapKey = 0;
 
     // Display size with 0 resolved to the bitmap's size.
     int effectiveWidth() const { return displayWidth > 0 ? displayWidth : bitmap.width(); }

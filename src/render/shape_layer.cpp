@@ -50,11 +50,33 @@ QVector<QPoint> PolygonVertices(int count, int width, int height, int borderWidt
     return path;
 }
 
-void PaintShapeLayer(Layer& layer, ObjectKind kind, const QString& line, ScratchSurfaces& surfaces) {
-    const ShapeValues v = DecodeShapeValues(line);
+namespace {
+
+void placeShape(Layer& layer, const ShapeValues& v) {
     layer.position = QPoint(v.x, v.y);
     layer.transparency = TransparencyFromLine(v.transp);
     layer.rotation = RotationFromAngle(v.angle);
+}
+
+// The values that decide the picture: all but the placement.
+ShapeValues pictureValues(ShapeValues v) {
+    v.x = v.y = v.transp = v.angle = 0;
+    return v;
+}
+
+} // namespace
+
+void PlaceShapeLayer(Layer& layer, const QString& line) {
+    placeShape(layer, DecodeShapeValues(line));
+}
+
+bool SameShapePicture(const QString& a, const QString& b) {
+    return pictureValues(DecodeShapeValues(a)) == pictureValues(DecodeShapeValues(b));
+}
+
+void PaintShapeLayer(Layer& layer, ObjectKind kind, const QString& line, ScratchSurfaces& surfaces) {
+    const ShapeValues v = DecodeShapeValues(line);
+    placeShape(layer, v);
 
     const int s = FittingScaleFactor(v.w, v.h, ShapeScaleFactor(kind));
     if (s == 0 || !PrepareSurface(surfaces.scratch, s * v.w, s * v.h, QImage::Format_RGB32,

@@ -27,4 +27,10 @@ QVector<QPoint> PolygonVertices(int count, int width, int height, int borderWidt
 // Sizes of 0 or less or beyond kMaxLayerSide give an empty layer.
 void PaintShapeLayer(Layer& layer, ObjectKind kind, const QString& line, ScratchSurfaces& surfaces);
 
+// Sets what a shape line says of the layer's placement alone: position, opacity and rotation.
+void PlaceShapeLayer(Layer& layer, const QString& line);
+
+// True when two lines of one shape kind give the same picture: they differ at most in placement.
+bool SameShapePicture(const QString& a, const QString& b);
+
 } // namespace morlo

@@ -20,6 +20,8 @@ struct TextValues {
     int fColor, borderW, borderColor, spacing, gradColor1, gradColor2, angle;
     QString text, fontName;
     bool rightToLeft;
+
+    friend bool operator==(const TextValues&, const TextValues&) = default;
 };
 
 TextValues ReadText(const QString& line) {
@@ -217,11 +219,33 @@ QFont TextLayerFont(const QString& family, int pixelSize, bool bold, bool italic
     return font;
 }
 
-void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces) {
-    const TextValues v = ReadText(line);
+namespace {
+
+void placeText(Layer& layer, const TextValues& v) {
     layer.position = QPoint(v.x, v.y);
     layer.transparency = v.visible == 1 ? TransparencyFromLine(v.transp) : 0;
     layer.rotation = RotationFromAngle(v.angle);
+}
+
+// The values that decide the picture: all but the placement.
+TextValues pictureValues(TextValues v) {
+    v.x = v.y = v.transp = v.angle = 0;
+    return v;
+}
+
+} // namespace
+
+void PlaceTextLayer(Layer& layer, const QString& line) {
+    placeText(layer, ReadText(line));
+}
+
+bool SameTextPicture(const QString& a, const QString& b) {
+    return pictureValues(ReadText(a)) == pictureValues(ReadText(b));
+}
+
+void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces) {
+    const TextValues v = ReadText(line);
+    placeText(layer, v);
 
     const TextLayout layout = LayoutText(v, TextScaleFactor(v.autoSize, v.antialiasing, v.visible));
     const bool stretched = v.autoSize == 0 && v.w > 0 && v.h > 0;

@@ -35,4 +35,10 @@ inline constexpr int kMaxTextLength = 65536;
 // kMaxLayerSide, or a text beyond kMaxTextLength gives an empty layer.
 void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces);
 
+// Sets what a Text line says of the layer's placement alone: position, opacity and rotation.
+void PlaceTextLayer(Layer& layer, const QString& line);
+
+// True when two Text lines give the same picture: they differ at most in placement.
+bool SameTextPicture(const QString& a, const QString& b);
+
 } // namespace morlo

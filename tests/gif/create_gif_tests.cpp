@@ -8,6 +8,7 @@
 #include "gif/gif_writer.h"
 #include "gif_test_support.h"
 #include "model/default_lines.h"
+#include "model/frame_layers.h"
 #include "model/object_kind.h"
 #include "model/object_line.h"
 #include "model/project_io.h"
@@ -134,6 +135,26 @@ private slots:
         QCOMPARE(seen.mid(1, 12), QList<int>({8, 17, 25, 33, 42, 50, 58, 67, 75, 83, 92, 99}));
         QCOMPARE(seen.last(), 100);
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    }
+
+    // Frames composed one after the other on a stack that keeps its layers equal frames built afresh and
+    // merged into the background, as each frame would be on its own.
+    void composingKeepsLayersWithoutChangingFrames() {
+        Project project;
+        RenderContext context;
+        context.tempDir = temp->path();
+        project.SetRenderContext(context);
+        OpenFailure failure;
+        QVERIFY(FileOpen(project, MORLO_SOURCE_DIR "/samples/banner.mrp", *temp, &failure));
+        LayerStack kept, fresh;
+        kept.tag = fresh.tag = 1;
+        for (int i : {1, 2, 5, 3, 8, 8, 1}) {
+            const QImage composed = ComposeFrame(project, kept, i);
+            BuildFrameLayers(fresh, project.Frames()[i], context, true);
+            fresh.mergeAll();
+            const QImage merged = fresh.layer(0).bitmap.copy(QRect(QPoint(0, 0), composed.size()));
+            QCOMPARE(composed, merged.convertToFormat(QImage::Format_RGB32));
+        }
     }
 
     void oneFrameProjectHasNoExtensionAtAll() {

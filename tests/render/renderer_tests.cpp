@@ -231,6 +231,42 @@ private slots:
 class FrameLayerTests : public QObject {
     Q_OBJECT
 private slots:
+    // A shape or text that only moves, turns or fades keeps its picture; anything else draws it again.
+    void placementAloneKeepsThePicture_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("moved");
+        QTest::addColumn<QString>("recoloured");
+        const QString ellipse = NewObjectLine(ObjectKind::Ellipse);
+        const QString text = NewObjectLine(ObjectKind::Text);
+        QTest::newRow("ellipse") << ellipse
+                                 << LineWith(ellipse,
+                                             {{"X=", 40}, {"Y=", -3}, {"Angle=", 30}, {"Transp=", 99}})
+                                 << LineWith(ellipse, {{"BackgrColor=", 255}});
+        QTest::newRow("text") << text << LineWith(text, {{"X=", 7}, {"Angle=", 90}})
+                              << LineWith(text, {{"FColor=", 255}});
+    }
+    void placementAloneKeepsThePicture() {
+        QFETCH(QString, line);
+        QFETCH(QString, moved);
+        QFETCH(QString, recoloured);
+        OneObject object(line);
+        const qint64 drawn = object.bitmap().cacheKey();
+        object.redraw(moved);
+        QCOMPARE(object.bitmap().cacheKey(), drawn);
+        OneObject fresh(moved);
+        QCOMPARE(object.layer().position, fresh.layer().position);
+        QCOMPARE(object.layer().rotation, fresh.layer().rotation);
+        QCOMPARE(object.layer().transparency, fresh.layer().transparency);
+        QCOMPARE(object.bitmap(), fresh.bitmap());
+        object.redraw(recoloured);
+        QVERIFY(object.bitmap().cacheKey() != drawn);
+        QCOMPARE(object.bitmap(), OneObject(recoloured).bitmap());
+        // A bitmap changed by anyone else is drawn again even for a move.
+        object.layer().bitmap.fill(Qt::transparent);
+        object.redraw(LineWith(recoloured, {{"X=", 1}}));
+        QCOMPARE(object.bitmap(), OneObject(recoloured).bitmap());
+    }
+
     void layersShareOneMemoryBudget() {
         // Room for three 100x100 rectangles: the fourth is drawn empty, and redrawing one that fits keeps it.
         RenderContext context;
