@@ -15,4 +15,10 @@ double RotationFromAngle(int angle);
 // A `Transp` value clamped to the layer's 0..255.
 int TransparencyFromLine(int transp);
 
+// The values of a line that decide its picture: all but the placement (position, opacity, rotation).
+template <class Values> Values WithoutPlacement(Values values) {
+    values.x = values.y = values.transp = values.angle = 0;
+    return values;
+}
+
 } // namespace morlo

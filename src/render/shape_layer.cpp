@@ -58,12 +58,6 @@ void placeShape(Layer& layer, const ShapeValues& v) {
     layer.rotation = RotationFromAngle(v.angle);
 }
 
-// The values that decide the picture: all but the placement.
-ShapeValues pictureValues(ShapeValues v) {
-    v.x = v.y = v.transp = v.angle = 0;
-    return v;
-}
-
 } // namespace
 
 void PlaceShapeLayer(Layer& layer, const QString& line) {
@@ -71,7 +65,7 @@ void PlaceShapeLayer(Layer& layer, const QString& line) {
 }
 
 bool SameShapePicture(const QString& a, const QString& b) {
-    return pictureValues(DecodeShapeValues(a)) == pictureValues(DecodeShapeValues(b));
+    return WithoutPlacement(DecodeShapeValues(a)) == WithoutPlacement(DecodeShapeValues(b));
 }
 
 void PaintShapeLayer(Layer& layer, ObjectKind kind, const QString& line, ScratchSurfaces& surfaces) {

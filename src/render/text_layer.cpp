@@ -227,12 +227,6 @@ void placeText(Layer& layer, const TextValues& v) {
     layer.rotation = RotationFromAngle(v.angle);
 }
 
-// The values that decide the picture: all but the placement.
-TextValues pictureValues(TextValues v) {
-    v.x = v.y = v.transp = v.angle = 0;
-    return v;
-}
-
 } // namespace
 
 void PlaceTextLayer(Layer& layer, const QString& line) {
@@ -240,7 +234,7 @@ void PlaceTextLayer(Layer& layer, const QString& line) {
 }
 
 bool SameTextPicture(const QString& a, const QString& b) {
-    return pictureValues(ReadText(a)) == pictureValues(ReadText(b));
+    return WithoutPlacement(ReadText(a)) == WithoutPlacement(ReadText(b));
 }
 
 void PaintTextLayer(Layer& layer, const QString& line, ScratchSurfaces& surfaces) {
