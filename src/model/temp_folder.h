@@ -46,7 +46,6 @@ public:
     // Registers a file for deletion when this object ends (the program's exit); each path once. Pictures
     // stored with StorePicture need no registration: they are held as described there.
     void AddToTempList(const QString& fullPath);
-    const QStringList& tempList() const { return tempList_; }
 
     // A folder of this process for the frame files of GIF output, created on first use; empty on failure.
     QString frameFilesDir();

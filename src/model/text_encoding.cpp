@@ -4,12 +4,6 @@
 
 namespace morlo {
 
-bool IsValidUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    [[maybe_unused]] const QString text = decoder.decode(bytes); // decoding happens on conversion
-    return !decoder.hasError();
-}
-
 QString DecodeWindows1252(const QByteArray& bytes) {
     // 0x80..0x9F differ from Latin-1; 0x81, 0x8D, 0x8F, 0x90 and 0x9D are unassigned and kept as C1 codes.
     static constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,

@@ -7,7 +7,6 @@
 
 namespace morlo {
 
-bool IsValidUtf8(const QByteArray& bytes);
 QString DecodeWindows1252(const QByteArray& bytes);
 // UTF-8 when the bytes are valid UTF-8, Windows-1252 otherwise.
 QString DecodeFileLine(const QByteArray& bytes);
