@@ -74,20 +74,14 @@ bool ExtractAllImages(const ProjectFileContent& content, TempFolder& temp, QHash
     return true;
 }
 
-std::optional<std::vector<QStringList>> ReadProjectForOpen(const QString& path, TempFolder& temp,
-                                                           OpenFailure* failure,
-                                                           const ProjectFileTexts& texts) {
-    QString readError;
-    const std::optional<QByteArray> data = readWholeFile(path, &readError);
-    if (!data) {
-        const bool tooLarge = QFileInfo(path).size() > limits::kMaxProjectFileBytes;
-        failure->beepOnly = !tooLarge;
-        failure->message = tooLarge ? couldNotOpen(texts, path) + QStringLiteral(": ") + readError + "."
-                                    : QStringLiteral("Could not read %1: %2").arg(path, readError);
-        return std::nullopt;
-    }
+namespace {
+
+// Opening once the file's bytes are read: parsing, the pictures into the temporary folder, the renames.
+std::optional<std::vector<QStringList>> openFromData(const QByteArray& data, const QString& path,
+                                                     TempFolder& temp, OpenFailure* failure,
+                                                     const ProjectFileTexts& texts) {
     ProjectFileError parseError;
-    std::optional<ProjectFileContent> content = ParseProjectFile(*data, &parseError);
+    std::optional<ProjectFileContent> content = ParseProjectFile(data, &parseError);
     if (!content) {
         failure->beepOnly = false;
         failure->message = parseError.notAProjectFile
@@ -104,6 +98,23 @@ std::optional<std::vector<QStringList>> ReadProjectForOpen(const QString& path, 
     }
     renamePictures(content->frames, renamed);
     return std::move(content->frames);
+}
+
+} // namespace
+
+std::optional<std::vector<QStringList>> ReadProjectForOpen(const QString& path, TempFolder& temp,
+                                                           OpenFailure* failure,
+                                                           const ProjectFileTexts& texts) {
+    QString readError;
+    const std::optional<QByteArray> data = readWholeFile(path, &readError);
+    if (!data) {
+        const bool tooLarge = QFileInfo(path).size() > limits::kMaxProjectFileBytes;
+        failure->beepOnly = !tooLarge;
+        failure->message = tooLarge ? couldNotOpen(texts, path) + QStringLiteral(": ") + readError + "."
+                                    : QStringLiteral("Could not read %1: %2").arg(path, readError);
+        return std::nullopt;
+    }
+    return openFromData(*data, path, temp, failure, texts);
 }
 
 bool CanReceiveOpenedFile(const Project& project) {
@@ -149,7 +160,7 @@ std::optional<QSize> OpenDialog1PreviewFile(LayerStack& view, const QString& pat
     // A file that opening would refuse shows nothing; otherwise its pictures are extracted as opening does,
     // and the first frame's lines name them as the opened project will.
     OpenFailure failure;
-    const std::optional<std::vector<QStringList>> frames = ReadProjectForOpen(path, temp, &failure);
+    const std::optional<std::vector<QStringList>> frames = openFromData(*data, path, temp, &failure, {});
     if (!frames)
         return std::nullopt;
     lines = frames->front();
