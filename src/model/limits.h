@@ -11,6 +11,7 @@ inline constexpr int kMaxLineBytes = 1024 * 1024;
 inline constexpr int kMaxFrames = 10000;
 inline constexpr int kMaxFrameSide = 4096; // frame width and height, in pixels
 inline constexpr int kMaxPicturesPerProject = 4096;
+inline constexpr int kMaxLinesPerFrame = 10000; // the background, the objects and the border of one frame
 inline constexpr std::int64_t kMaxPictureBytes = 64LL * 1024 * 1024;     // one decoded picture file
 inline constexpr std::int64_t kMaxAllPictureBytes = 256LL * 1024 * 1024; // all pictures of one project
 inline constexpr std::int64_t kMaxImagePixels = 4096LL * 4096;           // one decoded image

@@ -75,6 +75,9 @@ QString tooManyFramesReason() {
 QString frameTooLargeReason() {
     return QStringLiteral("its frames are larger than %1 by %1 pixels").arg(limits::kMaxFrameSide);
 }
+QString frameTooFullReason() {
+    return QStringLiteral("it has a frame of more than %1 lines").arg(limits::kMaxLinesPerFrame);
+}
 QString lineTooLongReason() {
     return QStringLiteral("it has a line longer than %1 MiB").arg(limits::kMaxLineBytes / (1024 * 1024));
 }
@@ -191,8 +194,12 @@ std::optional<ProjectFileContent> ParseProjectFile(const QByteArray& data, Proje
             ++frame;
             continue;
         }
-        if (frame >= 1 && frame <= *count)
-            content.frames[static_cast<size_t>(frame - 1)].append(DecodeFileLine(lines[i].toByteArray()));
+        if (frame < 1 || frame > *count)
+            continue;
+        QStringList& target = content.frames[static_cast<size_t>(frame - 1)];
+        if (target.size() >= limits::kMaxLinesPerFrame)
+            return fail(error, false, frameTooFullReason());
+        target.append(DecodeFileLine(lines[i].toByteArray()));
     }
     for (const QStringList& lines_ : content.frames) {
         if (!lines_.isEmpty() && !frameSizeWithinLimit(lines_.front()))
@@ -250,6 +257,10 @@ std::optional<QByteArray> BuildProjectFile(const std::vector<QStringList>& frame
     for (const QStringList& frame : frames) {
         if (!frame.isEmpty() && !frameSizeWithinLimit(frame.front())) {
             *error = frameTooLargeReason();
+            return std::nullopt;
+        }
+        if (frame.size() > limits::kMaxLinesPerFrame) {
+            *error = frameTooFullReason();
             return std::nullopt;
         }
     }

@@ -135,6 +135,8 @@ private slots:
         longText.insert(1, ReplaceText(NewObjectLine(ObjectKind::Text), QString(1024 * 1024, 'x')));
         QVERIFY(!BuildProjectFile({longText}, none.reader(), &error));
         QCOMPARE(error, QString("it has a line longer than 1 MiB"));
+        QVERIFY(!BuildProjectFile({QStringList(10001, "Rectangle")}, none.reader(), &error));
+        QCOMPARE(error, QString("it has a frame of more than 10000 lines"));
         QVERIFY(!BuildProjectFile(std::vector<QStringList>(10001), none.reader(), &error));
         QCOMPARE(error, QString("it has more than 10000 frames"));
         // A first line that is not a background sets no frame size.
@@ -214,6 +216,9 @@ private slots:
         QTest::newRow("bad name after a cut-off block")
             << head + "[Frames=1]\r\n[Frame=1]\r\n{Picture=a.png\r\nQQ==\r\n{Picture=../evil.png\r\n"
             << true << "not a plain file name";
+        QTest::newRow("frame of too many lines")
+            << head + "[Frames=1]\r\n[Frame=1]\r\n" + QByteArray("X\r\n").repeated(10001) << false
+            << "more than 10000 lines";
         QTest::newRow("bad base64") << head + "{Picture=a.png\r\nQQ=*\r\n}\r\n[Frames=1]\r\n"
                                     << false << "damaged";
         QTest::newRow("long line") << head + QByteArray(1024 * 1024 + 1, 'a') + "\r\n[Frames=1]\r\n"
